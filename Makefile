@@ -1,0 +1,26 @@
+# The two commands of the README: `make demo` and `make test`.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: setup configure build demo test bench clean
+
+setup:
+	./scripts/setup-deps
+
+configure: setup
+	cmake -S . -B $(BUILD) -G Ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	./scripts/demo $(BUILD)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	./scripts/bench $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

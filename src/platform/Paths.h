@@ -1,0 +1,29 @@
+#pragma once
+// Where the running program lives, and turning the system's relative names
+// (which keep the server's backslashes) into paths the file system accepts.
+#include <string>
+
+namespace platform {
+
+// Native folder separator.
+#ifdef _WIN32
+inline constexpr char kPathDelim = '\\';
+#else
+inline constexpr char kPathDelim = '/';
+#endif
+
+// Full path of the running executable.
+std::string ExecutablePath();
+// Folder of the running executable, with a trailing separator.
+std::string ExecutableFolder();
+
+// Part after the last separator ('\\' or '/').
+std::string ExtractFileName(const std::string& path);
+// Up to and including the last separator ('\\' or '/'); empty when there is none.
+std::string ExtractFilePath(const std::string& path);
+
+// Backslashes become the native separator. Used wherever a name touches the
+// file system; the names themselves keep their backslashes as data.
+std::string NativePath(const std::string& path);
+
+} // namespace platform

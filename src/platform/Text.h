@@ -1,0 +1,47 @@
+#pragma once
+// Text at the edges: files in UTF-8, UTF-16 or the system's "ANSI" code page
+// become UTF-8 inside, and go back out in the encoding they came in.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class TextEncoding {
+    Ansi,    // no byte-order mark: the system's code page
+    Utf8,    // EF BB BF
+    Utf16LE, // FF FE
+    Utf16BE, // FE FF
+};
+
+// Decodes bytes by their byte-order mark (tested in the order UTF-8, UTF-16 LE,
+// UTF-16 BE); without one, by the ANSI code page. The mark is not part of the
+// result. `found` receives the encoding when given.
+std::string DecodeText(std::string_view bytes, TextEncoding* found = nullptr);
+// Encodes UTF-8 text in `encoding`, with its byte-order mark (none for ANSI).
+// Characters the ANSI code page cannot hold become '?'.
+std::string EncodeText(std::string_view utf8, TextEncoding encoding);
+
+// The ANSI code page: the locale's character set; UTF-8 when the locale is
+// plain ASCII/POSIX.
+const std::string& AnsiCharset();
+// Converts bytes in any iconv character set to UTF-8; undecodable bytes
+// become U+FFFD.
+std::string ToUtf8(std::string_view bytes, const std::string& charset);
+std::string FromUtf8(std::string_view utf8, const std::string& charset);
+
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+std::u32string Utf8ToUtf32(std::string_view utf8);
+std::string Utf32ToUtf8(std::u32string_view utf32);
+
+// Removes characters up to U+0020 at both ends (blanks, tabs, line breaks,
+// other control characters).
+std::string Trim(std::string_view s);
+// Unicode-aware lower-casing (not only A to Z).
+std::string LowerCase(std::string_view utf8);
+// A to Z only; for names compared the way the INI file and JSON members are.
+std::string AsciiLowerCase(std::string_view s);
+std::string AsciiUpperCase(std::string_view s);
+bool SameTextAscii(std::string_view a, std::string_view b);
+
+} // namespace platform

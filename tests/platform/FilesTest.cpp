@@ -1,0 +1,111 @@
+#include "platform/Files.h"
+
+#include "TestSupport.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+
+#include <gtest/gtest.h>
+#include <csignal>
+#include <sys/stat.h>
+
+using namespace platform;
+using testsupport::TempDir;
+
+namespace {
+
+mode_t ModeOf(const std::string& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST(Paths, NamesAndNativePaths) {
+    EXPECT_EQ(ExtractFileName("/a/b\\c.exe"), "c.exe");
+    EXPECT_EQ(ExtractFilePath("/a/b\\c.exe"), "/a/b\\");
+    EXPECT_EQ(ExtractFilePath("c.exe"), "");
+    EXPECT_EQ(NativePath("/root/plugins\\sub\\a.dll"), "/root/plugins/sub/a.dll");
+    EXPECT_EQ(ExecutableFolder().back(), '/');
+    EXPECT_EQ(ExecutableFolder() + ExtractFileName(ExecutablePath()), ExecutablePath());
+}
+
+TEST(Files, ReadWholeFileReportsThePath) {
+    TempDir dir;
+    testsupport::WriteFile(dir / "a", std::string("x\0y", 3));
+    EXPECT_EQ(ReadWholeFile(dir / "a"), std::string("x\0y", 3));
+    try {
+        ReadWholeFile(dir / "missing");
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find(dir / "missing"), std::string::npos);
+        EXPECT_EQ(e.Code(), std::errc::no_such_file_or_directory);
+    }
+    EXPECT_THROW(ReadWholeFile(dir.Path()), FileError);
+}
+
+TEST(Files, CopyReplacesContentAndKeepsOrAddsExecuteBits) {
+    TempDir dir;
+    testsupport::WriteFile(dir / "src", "new content");
+    testsupport::WriteFile(dir / "dst", "old content that is longer");
+    ::chmod((dir / "src").c_str(), 0640);
+    ::chmod((dir / "dst").c_str(), 0600);
+    EXPECT_FALSE(CopyFileOver(dir / "src", dir / "dst"));
+    EXPECT_EQ(testsupport::ReadFile(dir / "dst"), "new content");
+    EXPECT_EQ(ModeOf(dir / "dst"), 0640u);
+    EXPECT_FALSE(CopyFileOver(dir / "src", dir / "exe", true));
+    EXPECT_EQ(ModeOf(dir / "exe"), 0750u);
+    EXPECT_EQ(CopyFileOver(dir / "missing", dir / "dst"), std::errc::no_such_file_or_directory);
+    EXPECT_TRUE(CopyFileOver(dir / "src", dir / "no-folder/dst"));
+}
+
+TEST(Files, CopyOverARunningProgramFailsUntilItEnds) {
+    TempDir dir;
+    testsupport::CopyExecutable("/bin/sleep", dir / "running");
+    testsupport::WriteFile(dir / "new", "replacement");
+    testsupport::Child child({{dir / "running", "30"}, "", {}});
+    ASSERT_TRUE(child.WaitForExec(dir / "running"));
+    EXPECT_EQ(CopyFileOver(dir / "new", dir / "running"), std::errc::text_file_busy);
+    EXPECT_NE(testsupport::ReadFile(dir / "running"), "replacement");
+    child.Kill(SIGKILL);
+    child.Wait();
+    EXPECT_FALSE(CopyFileOver(dir / "new", dir / "running"));
+    EXPECT_EQ(testsupport::ReadFile(dir / "running"), "replacement");
+}
+
+TEST(Files, FoldersAndDeletion) {
+    TempDir dir;
+    EXPECT_TRUE(CreateFolder(dir / "a"));
+    EXPECT_TRUE(CreateFolder(dir / "a")); // already there
+    EXPECT_FALSE(CreateFolder(dir / "x/y"));
+    EXPECT_TRUE(DirectoryExists(dir / "a"));
+    EXPECT_FALSE(FileExists(dir / "a"));
+    testsupport::WriteFile(dir / "f", "");
+    EXPECT_TRUE(DeleteFile(dir / "f"));
+    EXPECT_FALSE(DeleteFile(dir / "f"));
+}
+
+TEST(Files, ModificationTimeRoundTrips) {
+    TempDir dir;
+    testsupport::WriteFile(dir / "f", "");
+    FileTime when = std::chrono::system_clock::from_time_t(1300000000) + std::chrono::seconds(2);
+    ASSERT_TRUE(SetFileModificationTime(dir / "f", when));
+    FileTime got;
+    ASSERT_TRUE(GetFileModificationTime(dir / "f", got));
+    EXPECT_EQ(got, when);
+}
+
+TEST(Process, StartsWithSplitArgumentsAndFolder) {
+    TempDir dir;
+    testsupport::MakeDirs(dir / "work dir");
+    std::string script = dir / "work dir/prog";
+    testsupport::WriteFile(script, "#!/bin/sh\npwd > out.txt\nprintf '%s|' \"$@\" >> out.txt\n");
+    ::chmod(script.c_str(), 0755);
+    EXPECT_FALSE(StartProcess("\"" + script + "\" one \"two three\"", dir / "work dir/"));
+    std::string out = dir / "work dir/out.txt";
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
+        return testsupport::Exists(out) && testsupport::ReadFile(out).find("three|") != std::string::npos;
+    }));
+    EXPECT_EQ(testsupport::ReadFile(out), dir.Path() + "work dir\none|two three|");
+    EXPECT_TRUE(StartProcess(dir / "missing-program", dir.Path()));
+    EXPECT_TRUE(StartProcess("", dir.Path()));
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+struct DecodeCase {
+    const char* name;
+    std::string bytes;
+    std::string text;
+    TextEncoding encoding;
+};
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+
+
+class Decode : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Decode, ByByteOrderMark) {
+    TextEncoding found;
+    EXPECT_EQ(DecodeText(GetParam().bytes, &found), GetParam().text);
+    EXPECT_EQ(found, GetParam().encoding);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Decode,
+    ::testing::Values(
+        DecodeCase{"utf8_bom", "\xEF\xBB\xBF" "ab\xE4\xB8\xAD", "ab中", TextEncoding::Utf8},
+        DecodeCase{"utf16le", std::string("\xFF\xFE" "a\0-N", 6), "a中", TextEncoding::Utf16LE},
+        DecodeCase{"utf16be", std::string("\xFE\xFF\0aN-", 6), "a中", TextEncoding::Utf16BE},
+        DecodeCase{"utf16le_surrogates", std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), "\xF0\x9F\x98\x80",
+                   TextEncoding::Utf16LE},
+        // FF FE 00 00 is still UTF-16 LE: the marks are tested in order.
+        DecodeCase{"utf16le_before_others", std::string("\xFF\xFE\0\0", 4), std::string("\0", 1),
+                   TextEncoding::Utf16LE},
+        DecodeCase{"no_mark_is_ansi", "plain", "plain", TextEncoding::Ansi},
+        DecodeCase{"only_mark", "\xEF\xBB\xBF", "", TextEncoding::Utf8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Encode, RoundTripsWithMark) {
+    for (auto enc : {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
+        std::string bytes = EncodeText("[文件]\r\nx=😀\r\n", enc);
+        TextEncoding found;
+        EXPECT_EQ(DecodeText(bytes, &found), "[文件]\r\nx=😀\r\n");
+        EXPECT_EQ(found, enc);
+    }
+}
+
+TEST(Charsets, ConvertThroughIconv) {
+    // "中文" in GBK, and CP437's box-drawing and accented letters.
+    EXPECT_EQ(ToUtf8("\xD6\xD0\xCE\xC4", "GBK"), "中文");
+    EXPECT_EQ(FromUtf8("中文", "GBK"), "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(ToUtf8("\x82\xC9", "CP437"), "é╔");
+    // A character the code page cannot hold becomes '?', the rest survives.
+    EXPECT_EQ(FromUtf8("a中b", "CP437"), "a?b");
+    // Invalid bytes in UTF-8 become U+FFFD instead of being passed on.
+    EXPECT_EQ(ToUtf8("a\xFF" "b", "UTF-8"), "a\xEF\xBF\xBD" "b");
+}
+
+TEST(Trim, RemovesControlCharactersAndBlanksAtBothEnds) {
+    EXPECT_EQ(Trim(" \t\r\n\x01 code\r\nline2 \r\n\x1F"), "code\r\nline2");
+    EXPECT_EQ(Trim("  \r\n "), "");
+    EXPECT_EQ(Trim("中"), "中");
+}
+
+TEST(LowerCase, IsUnicodeAware) {
+    EXPECT_EQ(LowerCase("Varnoke.EXE"), "varnoke.exe");
+    EXPECT_EQ(LowerCase("ÄÖÜ.EXE"), "äöü.exe");
+    EXPECT_EQ(LowerCase("ΣΑΣ"), "σασ");
+    EXPECT_EQ(LowerCase("启动.EXE"), "启动.exe");
+    EXPECT_EQ(AsciiLowerCase("ÄB"), "Äb");
+}
+
+} // namespace

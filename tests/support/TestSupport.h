@@ -1,0 +1,70 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, files, child processes and
+// waiting on a condition with a bound.
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder under the system's temporary folder, removed at the end.
+class TempDir {
+public:
+    explicit TempDir(const std::string& prefix = "updater-test");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    // With a trailing '/'.
+    const std::string& Path() const { return FPath; }
+    std::string operator/(const std::string& name) const { return FPath + name; }
+
+private:
+    std::string FPath;
+};
+
+void WriteFile(const std::string& path, const std::string& data);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+void MakeDirs(const std::string& path);
+void CopyExecutable(const std::string& from, const std::string& to);
+
+// Polls cond until it holds or the bound has passed; true when it held.
+bool WaitUntil(const std::function<bool()>& cond,
+               std::chrono::milliseconds bound = std::chrono::seconds(30));
+
+// A child process started by the test.
+class Child {
+public:
+    struct Options {
+        std::vector<std::string> argv; // argv[0] is the program path
+        std::string cwd;
+        std::map<std::string, std::optional<std::string>> env; // nullopt removes
+    };
+    explicit Child(const Options& options);
+    ~Child(); // kills it when still running
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    int Pid() const { return FPid; }
+    // Waits for the end; the exit code, or -signal; nullopt on time-out.
+    std::optional<int> Wait(std::chrono::milliseconds bound = std::chrono::seconds(60));
+    bool Running();
+    // Waits until the child runs the program at `path` (its exec has happened).
+    bool WaitForExec(const std::string& path);
+    void Kill(int signal);
+    // Standard error so far (complete after Wait).
+    std::string StdErr();
+
+private:
+    int FPid = -1;
+    int FErrFd = -1;
+    std::optional<int> FStatus;
+    std::string FErr;
+    void Drain();
+};
+
+
+} // namespace testsupport
