@@ -3,52 +3,13 @@
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
-namespace {
-
-// Decimal with an optional sign, or hexadecimal after "0x", "0X" or "$"
-// (up to 32 bits, taken as a signed value).
-bool ParseInt32(const std::string& s, int32_t& out) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    int base = 10;
-    if (s.compare(i, 1, "$") == 0) {
-        base = 16;
-        i += 1;
-    } else if (s.compare(i, 2, "0x") == 0 || s.compare(i, 2, "0X") == 0) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= s.size()) return false;
-    uint64_t v = 0;
-    for (; i < s.size(); ++i) {
-        char c = s[i];
-        int d = c >= '0' && c <= '9'   ? c - '0'
-                : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                       : 99;
-        if (d >= base) return false;
-        v = v * base + d;
-        if (v > 0xFFFFFFFFull) return false;
-    }
-    if (base == 16) {
-        int32_t x = static_cast<int32_t>(static_cast<uint32_t>(v));
-        out = negative ? static_cast<int32_t>(0u - static_cast<uint32_t>(x)) : x;
-        return true;
-    }
-    if (negative ? v > static_cast<uint64_t>(INT32_MAX) + 1 : v > static_cast<uint64_t>(INT32_MAX))
-        return false;
-    out = negative ? static_cast<int32_t>(-static_cast<int64_t>(v)) : static_cast<int32_t>(v);
-    return true;
-}
-
-} // namespace
 
 TAppConfig::TAppConfig() = default;
 TAppConfig::~TAppConfig() = default;
@@ -92,7 +53,7 @@ void TAppConfig::SetSetion(const std::string& section) { FCurrentSetion = sectio
 int32_t TAppConfig::ReadInt32(const std::string& itemName, int32_t Default) {
     const std::string* v = FINIFile ? FINIFile->FindValue(FCurrentSetion, itemName) : nullptr;
     int32_t result;
-    return v && ParseInt32(*v, result) ? result : Default;
+    return v && platform::TryStrToInt32(*v, result) ? result : Default;
 }
 
 bool TAppConfig::ReadBoolean(const std::string& itemName, bool Default) {

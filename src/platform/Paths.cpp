@@ -18,7 +18,19 @@ std::string ExecutablePath() {
     }
 }
 
-std::string ExecutableFolder() { return ExtractFilePath(ExecutablePath()); }
+namespace {
+std::string& FolderOverride() {
+    static auto* folder = new std::string();
+    return *folder;
+}
+} // namespace
+
+void OverrideExecutableFolder(const std::string& folder) { FolderOverride() = folder; }
+
+std::string ExecutableFolder() {
+    const std::string& forced = FolderOverride();
+    return forced.empty() ? ExtractFilePath(ExecutablePath()) : forced;
+}
 
 static size_t LastDelim(const std::string& path) { return path.find_last_of("\\/"); }
 

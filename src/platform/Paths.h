@@ -16,6 +16,10 @@ inline constexpr char kPathDelim = '/';
 std::string ExecutablePath();
 // Folder of the running executable, with a trailing separator.
 std::string ExecutableFolder();
+// Makes ExecutableFolder() answer `folder` (with its trailing separator), so
+// that tests can stand an installation up in a temporary folder; an empty
+// text restores the real one.
+void OverrideExecutableFolder(const std::string& folder);
 
 // Part after the last separator ('\\' or '/').
 std::string ExtractFileName(const std::string& path);

@@ -289,4 +289,38 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool TryStrToInt32(std::string_view s, int32_t& out) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    int base = 10;
+    if (s.substr(i, 1) == "$") {
+        base = 16;
+        i += 1;
+    } else if (s.substr(i, 2) == "0x" || s.substr(i, 2) == "0X") {
+        base = 16;
+        i += 2;
+    }
+    if (i >= s.size()) return false;
+    uint64_t v = 0;
+    for (; i < s.size(); ++i) {
+        char c = s[i];
+        int d = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : 99;
+        if (d >= base) return false;
+        v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+        if (v > 0xFFFFFFFFull) return false;
+    }
+    if (base == 16) {
+        uint32_t x = static_cast<uint32_t>(v);
+        out = static_cast<int32_t>(negative ? 0u - x : x);
+        return true;
+    }
+    if (v > (negative ? 2147483648ull : 2147483647ull)) return false;
+    out = negative ? static_cast<int32_t>(-static_cast<int64_t>(v)) : static_cast<int32_t>(v);
+    return true;
+}
+
 } // namespace platform

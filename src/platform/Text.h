@@ -1,6 +1,7 @@
 #pragma once
 // Text at the edges: files in UTF-8, UTF-16 or the system's "ANSI" code page
 // become UTF-8 inside, and go back out in the encoding they came in.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -43,5 +44,10 @@ std::string LowerCase(std::string_view utf8);
 std::string AsciiLowerCase(std::string_view s);
 std::string AsciiUpperCase(std::string_view s);
 bool SameTextAscii(std::string_view a, std::string_view b);
+
+// A 32-bit integer in decimal with an optional sign, or in hexadecimal after
+// "0x", "0X" or "$" (up to 32 bits, taken as a signed value). Nothing else
+// is accepted, not even blanks.
+bool TryStrToInt32(std::string_view s, int32_t& out);
 
 } // namespace platform

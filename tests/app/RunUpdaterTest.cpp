@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -148,6 +149,21 @@ TEST_F(RunSequence, NewUpdaterCopyHandsOffInsteadOfLaunching) {
     ASSERT_TRUE(testsupport::WaitUntil([&] { return Get("window-shown.txt") == "[CODE]\n[CODE]\n"; }));
     EXPECT_EQ(Get("updater"), fresh);
     EXPECT_THAT(Started(), ElementsAre("RUN Varnoke.exe", CwdLine(), "ARG CODE"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RunSequence, UnreadableAgStopsTheRunWithAClearMessage) {
+    InstallUpdater(UPDATER_BIN);
+    InstallRecorder("Varnoke.exe");
+    // Exists, but every read fails, whoever runs the test.
+    ASSERT_EQ(::symlink("/proc/self/mem", At("ag").c_str()), 0);
+    auto r = Run();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_THAT(r.err, HasSubstr("读取文件失败 : " + At("ag")));
+    EXPECT_TRUE(Started().empty());
 }
 
 } // namespace

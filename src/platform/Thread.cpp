@@ -1,0 +1,46 @@
+#include "platform/Thread.h"
+
+#include "platform/MainThread.h"
+
+namespace platform {
+
+TThread::~TThread() {
+    if (FThread.joinable()) {
+        if (FThread.get_id() == std::this_thread::get_id()) {
+            FThread.detach();
+        } else {
+            Terminate();
+            FThread.join();
+        }
+    }
+}
+
+void TThread::Start() {
+    if (FStarted) return;
+    FStarted = true;
+    FThread = std::thread([this] { Run(); });
+}
+
+void TThread::WaitFor() {
+    if (FThread.joinable() && FThread.get_id() != std::this_thread::get_id()) FThread.join();
+}
+
+void TThread::Synchronize(const std::function<void()>& fn) { SendToMainThread(fn); }
+
+void TThread::Run() {
+    try {
+        Execute();
+    } catch (...) {
+        FFatalException = std::current_exception();
+    }
+    if (FOnTerminate) {
+        Synchronize([this] {
+            // Read again on the main thread: the handler may have been removed meanwhile.
+            if (FOnTerminate) FOnTerminate(this);
+        });
+    }
+    FFinished = true;
+    if (FFreeOnTerminate) delete this;
+}
+
+} // namespace platform

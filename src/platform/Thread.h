@@ -1,0 +1,57 @@
+#pragma once
+// The thread class the workers derive from: created suspended and started
+// later, optionally freeing itself when its body has returned, with a
+// termination handler that runs on the main thread before the object goes.
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <thread>
+
+namespace platform {
+
+class TThread {
+public:
+    using TNotifyEvent = std::function<void(TThread* Sender)>;
+
+    // Always created suspended: the body may only run once the derived
+    // object is complete, so the creator calls Start() after setting it up.
+    TThread() = default;
+    // Called from another thread, asks the body to stop and waits for it.
+    virtual ~TThread();
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+
+    void Start();
+    void Terminate() { FTerminated = true; }
+    // Waits for the body (and the termination handler) to finish. Not for a
+    // thread that frees itself.
+    void WaitFor();
+
+    bool FreeOnTerminate() const { return FFreeOnTerminate; }
+    void SetFreeOnTerminate(bool value) { FFreeOnTerminate = value; }
+    const TNotifyEvent& OnTerminate() const { return FOnTerminate; }
+    void SetOnTerminate(TNotifyEvent handler) { FOnTerminate = std::move(handler); }
+    bool Terminated() const { return FTerminated; }
+    bool Finished() const { return FFinished; }
+    // What escaped Execute, if anything.
+    std::exception_ptr FatalException() const { return FFatalException; }
+
+    // Runs fn on the main thread while this thread waits.
+    static void Synchronize(const std::function<void()>& fn);
+
+protected:
+    virtual void Execute() = 0;
+
+private:
+    void Run();
+
+    std::thread FThread;
+    std::atomic<bool> FTerminated{false};
+    std::atomic<bool> FFinished{false};
+    bool FStarted = false;
+    bool FFreeOnTerminate = false;
+    TNotifyEvent FOnTerminate;
+    std::exception_ptr FFatalException;
+};
+
+} // namespace platform
