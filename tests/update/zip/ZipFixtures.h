@@ -1,0 +1,84 @@
+#pragma once
+// Packages for the zip tests, made at test time by python's zipfile, Info-ZIP
+// zip or fixtures.py's byte-level writer (for what no tool writes).
+#include "TestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+
+namespace ziptest {
+
+using nlohmann::json;
+
+inline std::string Quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+inline void Shell(const std::string& command) {
+    int rc = std::system(command.c_str());
+    if (rc != 0)
+        throw std::runtime_error("command failed (" + std::to_string(rc) + "): " + command);
+}
+
+inline std::string Hex(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+// One entry for fixtures.py; name and data are raw bytes.
+inline json Entry(const std::string& name, const std::string& data = "x", int method = 8,
+                  int flags = 0) {
+    return {{"name_hex", Hex(name)}, {"data_hex", Hex(data)}, {"method", method}, {"flags", flags}};
+}
+
+// The spec travels in a file: command lines are too short for large data.
+// A Unicode-path field for an entry's "upath" list; crc is "right" or "wrong".
+inline json UPath(const std::string& text, const std::string& crc) {
+    return json::array({text, crc});
+}
+
+inline void Fixture(const std::string& command, const std::string& out, const std::string& arg) {
+    std::string spec = out + ".spec";
+    testsupport::WriteFile(spec, arg);
+    Shell("python3 " + Quote(ZIP_FIXTURES) + " " + command + " " + Quote(out) + " " + Quote(spec));
+    std::filesystem::remove(spec);
+}
+inline void MakeRaw(const std::string& out, const json& spec) {
+    Fixture("raw", out, spec.dump());
+}
+inline void MakeZipfile(const std::string& out, const json& spec) {
+    Fixture("zipfile", out, spec.dump());
+}
+
+// Breaks one entry of a zipfile-made archive: "data" flips a bit of its data,
+// "crc" changes its CRC-32, "shorter"/"longer" its uncompressed size.
+inline void Patch(const std::string& archive, const std::string& entry, const std::string& how) {
+    Shell("python3 " + Quote(ZIP_FIXTURES) + " patch " + Quote(archive) + " " + Quote(entry) + " " +
+          Quote(how));
+}
+
+// Every file and folder below root: relative name -> content ("<dir>" for folders).
+inline std::map<std::string, std::string> Tree(const std::string& root) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> out;
+    if (!fs::exists(root)) return out;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        std::string rel = fs::relative(e.path(), root).string();
+        out[rel] = e.is_directory() ? "<dir>" : testsupport::ReadFile(e.path().string());
+    }
+    return out;
+}
+
+} // namespace ziptest
