@@ -93,6 +93,7 @@ struct Resolved {
 class Engine {
 public:
     std::mutex lock;
+    int renderCount = 0;
 
     Engine() {
         FT_Init_FreeType(&FLibrary);
@@ -182,6 +183,7 @@ public:
         auto it = FGlyphs.find(key);
         if (it != FGlyphs.end()) return &it->second;
         CachedGlyph& g = FGlyphs[key];
+        ++renderCount;
         Render(ref.face, ref.glyph, pixels, flags, g);
         return &g;
     }
@@ -440,7 +442,6 @@ private:
             if (i == 0 || BreakBefore(p, i)) starts.push_back(i);
         starts.push_back(p.size());
         Cells line;
-        int lineWidth = 0; // including trailing blanks
         for (size_t s = 0; s + 1 < starts.size(); ++s) {
             const size_t a = starts[s], b = starts[s + 1];
             size_t wordEnd = b;
@@ -458,9 +459,7 @@ private:
                 seg.erase(seg.begin(), seg.begin() + ptrdiff_t(skip));
             }
             line.insert(line.end(), seg.begin(), seg.end());
-            lineWidth = Width(line);
         }
-        (void)lineWidth;
         TrimTrailing(line);
         lines.push_back(std::move(line));
     }
@@ -548,6 +547,11 @@ Cells ToCells(std::string_view text, TTextFormat format) {
 TZelFontMetrics GetFontMetrics(const TZelFont& font) {
     std::lock_guard guard(TheEngine().lock);
     return Layout(font, 0).Metrics();
+}
+
+int RenderedGlyphCount() {
+    std::lock_guard guard(TheEngine().lock);
+    return TheEngine().renderCount;
 }
 
 TZelFontFace ResolveFontFace(const TZelFont& font) {

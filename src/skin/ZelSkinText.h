@@ -79,6 +79,9 @@ struct TZelFontFace {
 };
 
 TZelFontMetrics GetFontMetrics(const TZelFont& font);
+// How many glyph images have been rendered so far; repainting the same text
+// takes them from the cache.
+int RenderedGlyphCount();
 TZelFontFace ResolveFontFace(const TZelFont& font);
 
 // One line as drawn, without prefix processing: width = sum of advances,
