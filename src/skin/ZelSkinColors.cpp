@@ -4,7 +4,9 @@
 
 namespace {
 
-constexpr TColor Rgb(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
+constexpr TColor Rgb(int r, int g, int b) {
+    return TColor(r | (g << 8) | (b << 16));
+}
 
 // The defaults of a fresh Windows 7/10 desktop, by system colour index.
 constexpr std::array<TColor, 31> kSysColors = {

@@ -36,7 +36,9 @@ TColor32 BlendPixel(TColor32 dst, TColor32 src, uint8_t master) {
 
 // ---------------------------------------------------------------------------
 
-TZelSkinImage::TZelSkinImage(int width, int height, TColor32 fill) { SetSize(width, height, fill); }
+TZelSkinImage::TZelSkinImage(int width, int height, TColor32 fill) {
+    SetSize(width, height, fill);
+}
 
 void TZelSkinImage::SetSize(int width, int height, TColor32 fill) {
     if (width <= 0 || height <= 0) width = height = 0;
@@ -55,11 +57,14 @@ TColor32 TZelSkinImage::PixelS(int x, int y) const {
     return Pixel(x, y);
 }
 
-void TZelSkinImage::Clear(TColor32 fill) { std::fill(FPixels.begin(), FPixels.end(), fill); }
+void TZelSkinImage::Clear(TColor32 fill) {
+    std::fill(FPixels.begin(), FPixels.end(), fill);
+}
 
 namespace {
 void PutLE32(std::string& s, uint32_t v) {
-    for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+    for (int i = 0; i < 4; ++i)
+        s.push_back(char((v >> (8 * i)) & 0xFF));
 }
 uint32_t GetLE32(const unsigned char* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
@@ -71,7 +76,8 @@ std::string TZelSkinImage::SaveToData() const {
     s.reserve(8 + FPixels.size() * 4);
     PutLE32(s, uint32_t(FWidth));
     PutLE32(s, uint32_t(FHeight));
-    for (TColor32 c : FPixels) PutLE32(s, c);
+    for (TColor32 c : FPixels)
+        PutLE32(s, c);
     return s;
 }
 
@@ -82,7 +88,8 @@ bool TZelSkinImage::LoadFromData(const void* data, size_t size) {
     if (w < 0 || h < 0) return false;
     if (size != 8 + uint64_t(w) * uint64_t(h) * 4) return false;
     SetSize(w, h);
-    for (size_t i = 0; i < FPixels.size(); ++i) FPixels[i] = GetLE32(p + 8 + 4 * i);
+    for (size_t i = 0; i < FPixels.size(); ++i)
+        FPixels[i] = GetLE32(p + 8 + 4 * i);
     return true;
 }
 
@@ -112,7 +119,9 @@ void TZelPainter::IntersectClip(const TRect& r) {
     FClip = FClip.Intersect(r.Offset(FOrigin.X, FOrigin.Y));
 }
 
-void TZelPainter::Save() { FSaved.push_back({FOrigin, FClip}); }
+void TZelPainter::Save() {
+    FSaved.push_back({FOrigin, FClip});
+}
 
 void TZelPainter::Restore() {
     if (FSaved.empty()) return;
@@ -127,7 +136,9 @@ void TZelPainter::Put(int tx, int ty, TColor32 c, TDrawMode mode) {
     d = mode == dmBlend ? BlendPixel(d, c) : c;
 }
 
-void TZelPainter::SetPixel(int x, int y, TColor32 c) { Put(x + FOrigin.X, y + FOrigin.Y, c, dmOpaque); }
+void TZelPainter::SetPixel(int x, int y, TColor32 c) {
+    Put(x + FOrigin.X, y + FOrigin.Y, c, dmOpaque);
+}
 
 void TZelPainter::BlendPixelAt(int x, int y, TColor32 c) {
     Put(x + FOrigin.X, y + FOrigin.Y, c, dmBlend);
@@ -165,7 +176,8 @@ void TZelPainter::Draw(int x, int y, const TZelSkinImage& src, const TRect& srcR
         if (mode == dmOpaque) {
             std::memcpy(dp, sp, size_t(d.Width()) * 4);
         } else {
-            for (int i = 0; i < d.Width(); ++i) dp[i] = BlendPixel(dp[i], sp[i]);
+            for (int i = 0; i < d.Width(); ++i)
+                dp[i] = BlendPixel(dp[i], sp[i]);
         }
     }
 }
@@ -220,7 +232,8 @@ void TZelPainter::FillRectBlend(const TRect& r, TColor32 c) {
     TRect d = r.Offset(FOrigin.X, FOrigin.Y).Intersect(FClip);
     for (int y = d.Top; y < d.Bottom; ++y) {
         TColor32* dp = FTarget->ScanLine(y);
-        for (int x = d.Left; x < d.Right; ++x) dp[x] = BlendPixel(dp[x], c);
+        for (int x = d.Left; x < d.Right; ++x)
+            dp[x] = BlendPixel(dp[x], c);
     }
 }
 
@@ -230,12 +243,14 @@ void TZelPainter::FillRect(const TRect& r, TColor color, uint8_t alpha) {
 
 void TZelPainter::HorzLine(int x1, int x2, int y, TColor32 c, TDrawMode mode) {
     if (x1 > x2) std::swap(x1, x2);
-    for (int x = x1; x <= x2; ++x) Put(x + FOrigin.X, y + FOrigin.Y, c, mode);
+    for (int x = x1; x <= x2; ++x)
+        Put(x + FOrigin.X, y + FOrigin.Y, c, mode);
 }
 
 void TZelPainter::VertLine(int x, int y1, int y2, TColor32 c, TDrawMode mode) {
     if (y1 > y2) std::swap(y1, y2);
-    for (int y = y1; y <= y2; ++y) Put(x + FOrigin.X, y + FOrigin.Y, c, mode);
+    for (int y = y1; y <= y2; ++y)
+        Put(x + FOrigin.X, y + FOrigin.Y, c, mode);
 }
 
 void TZelPainter::Line(int x1, int y1, int x2, int y2, TColor32 c, TDrawMode mode) {
@@ -299,7 +314,8 @@ void TZelPainter::GradientVertical(const TRect& r, TColor32 from, TColor32 to, T
     for (int y = d.Top; y < d.Bottom; ++y) {
         TColor32 c = MixDiv(from, to, y - td.Top, n);
         TColor32* dp = FTarget->ScanLine(y);
-        for (int x = d.Left; x < d.Right; ++x) dp[x] = mode == dmBlend ? BlendPixel(dp[x], c) : c;
+        for (int x = d.Left; x < d.Right; ++x)
+            dp[x] = mode == dmBlend ? BlendPixel(dp[x], c) : c;
     }
 }
 
@@ -310,7 +326,8 @@ void TZelPainter::GradientHorizontal(const TRect& r, TColor32 from, TColor32 to,
     TRect d = td.Intersect(FClip);
     if (d.IsEmpty()) return;
     std::vector<TColor32> row(size_t(d.Width()));
-    for (int x = d.Left; x < d.Right; ++x) row[size_t(x - d.Left)] = MixDiv(from, to, x - td.Left, n);
+    for (int x = d.Left; x < d.Right; ++x)
+        row[size_t(x - d.Left)] = MixDiv(from, to, x - td.Left, n);
     for (int y = d.Top; y < d.Bottom; ++y) {
         TColor32* dp = FTarget->ScanLine(y) + d.Left;
         for (size_t i = 0; i < row.size(); ++i)
@@ -338,7 +355,8 @@ namespace {
 // One pass over `count` channel values spaced `stride` apart.
 void BlurLine(uint8_t* p, int count, int stride, int radius, std::vector<int>& tmp) {
     tmp.resize(size_t(count));
-    for (int i = 0; i < count; ++i) tmp[size_t(i)] = p[i * stride];
+    for (int i = 0; i < count; ++i)
+        tmp[size_t(i)] = p[i * stride];
     int sum = 0, n = 0;
     for (int i = 0; i < std::min(radius, count); ++i) {
         sum += tmp[size_t(i)];

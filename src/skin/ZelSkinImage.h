@@ -126,10 +126,8 @@ public:
     // per channel, from + (to − from)·r ÷ n (integer division), so the last
     // row stops one step short of `to`. The clip may cut the rectangle; the
     // rows keep their place in it.
-    void GradientVertical(const TRect& r, TColor32 from, TColor32 to,
-                          TDrawMode mode = dmOpaque);
-    void GradientHorizontal(const TRect& r, TColor32 from, TColor32 to,
-                            TDrawMode mode = dmOpaque);
+    void GradientVertical(const TRect& r, TColor32 from, TColor32 to, TDrawMode mode = dmOpaque);
+    void GradientHorizontal(const TRect& r, TColor32 from, TColor32 to, TDrawMode mode = dmOpaque);
     // The band's gradient in 24-bit fixed point: step = round(2²⁴ ÷ n); at
     // position i each channel is a + ((step·i·(b − a)) >> 24), shift
     // arithmetic. Drawn opaque.

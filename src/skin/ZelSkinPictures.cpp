@@ -35,15 +35,15 @@ void NineSliceDraw(const TZelSkinImage& source, TZelSkinImage& destination, cons
     const int L = margins.Left, T = margins.Top, R = margins.Right, B = margins.Bottom;
     const int R2 = DW - (SW - R), B2 = DH - (SH - B);
     TZelPainter p(destination);
-    CopyScaled(p, source, {L, T, R, B}, {L, T, R2, B2});       // centre
-    CopyScaled(p, source, {0, T, L, B}, {0, T, L, B2});        // left edge
-    CopyScaled(p, source, {L, 0, R, T}, {L, 0, R2, T});        // top edge
-    CopyScaled(p, source, {R, T, SW, B}, {R2, T, DW, B2});     // right edge
-    CopyScaled(p, source, {L, B, R, SH}, {L, B2, R2, DH});     // bottom edge
-    CopyScaled(p, source, {0, 0, L, T}, {0, 0, L, T});         // top-left
-    CopyScaled(p, source, {R, 0, SW, T}, {R2, 0, DW, T});      // top-right
-    CopyScaled(p, source, {0, B, L, SH}, {0, B2, L, DH});      // bottom-left
-    CopyScaled(p, source, {R, B, SW, SH}, {R2, B2, DW, DH});   // bottom-right
+    CopyScaled(p, source, {L, T, R, B}, {L, T, R2, B2});     // centre
+    CopyScaled(p, source, {0, T, L, B}, {0, T, L, B2});      // left edge
+    CopyScaled(p, source, {L, 0, R, T}, {L, 0, R2, T});      // top edge
+    CopyScaled(p, source, {R, T, SW, B}, {R2, T, DW, B2});   // right edge
+    CopyScaled(p, source, {L, B, R, SH}, {L, B2, R2, DH});   // bottom edge
+    CopyScaled(p, source, {0, 0, L, T}, {0, 0, L, T});       // top-left
+    CopyScaled(p, source, {R, 0, SW, T}, {R2, 0, DW, T});    // top-right
+    CopyScaled(p, source, {0, B, L, SH}, {0, B2, L, DH});    // bottom-left
+    CopyScaled(p, source, {R, B, SW, SH}, {R2, B2, DW, DH}); // bottom-right
 }
 
 TZelSkinImagePtr ResizeSkinImage(const TZelSkinImage* image, int width, int height) {
@@ -158,7 +158,8 @@ TZelSkinImagePtr TPngPictures::GetFrame(int index) const {
     if (index < 0 || !FSourceImage || index >= FCount) return nullptr;
     const int w = GetSingleWidth(), h = GetSingleHeight();
     if (w <= 0 || h <= 0) return nullptr;
-    TRect r = FMultiLineMode ? TRect::Bounds(0, index * h, w, h) : TRect::Bounds(index * w, 0, w, h);
+    TRect r =
+        FMultiLineMode ? TRect::Bounds(0, index * h, w, h) : TRect::Bounds(index * w, 0, w, h);
     return std::make_unique<TZelSkinImage>(FSourceImage->CopyRect(r));
 }
 

@@ -9,7 +9,8 @@
 // colour or an alpha channel the alpha is taken over and the draw mode is
 // dmBlend. False (image unchanged) when it cannot be read or decoded; `error`
 // then says why.
-bool LoadPngFromFile(const std::string& fileName, TZelSkinImage& image, std::string* error = nullptr);
+bool LoadPngFromFile(const std::string& fileName, TZelSkinImage& image,
+                     std::string* error = nullptr);
 bool LoadPngFromMemory(const void* data, size_t size, TZelSkinImage& image,
                        std::string* error = nullptr);
 // Writes the image as 8-bit RGBA PNG (alpha as it is). False on failure.

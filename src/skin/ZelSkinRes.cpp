@@ -49,7 +49,9 @@ namespace {
 // The library is filled during start-up, before any window exists.
 [[maybe_unused]] const TZelSkinResDM* const kStartUpLibrary = ZelSkinResDM();
 
-std::string NameKey(const std::string& s) { return platform::AsciiUpperCase(platform::Trim(s)); }
+std::string NameKey(const std::string& s) {
+    return platform::AsciiUpperCase(platform::Trim(s));
+}
 
 int IndexOfKey(const TZelSkinImageList& list, const std::string& key) {
     const auto& items = list.Bitmaps();
@@ -65,7 +67,8 @@ bool EndsWithPngExtension(const std::string& name) {
 
 uint32_t Le(const unsigned char* p, int n) {
     uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | p[i];
+    for (int i = n - 1; i >= 0; --i)
+        v = (v << 8) | p[i];
     return v;
 }
 

@@ -22,9 +22,9 @@ namespace {
 
 bool IsChineseFamily(const std::string& name) {
     static const char* const names[] = {
-        "宋体", "新宋体", "黑体", "微软雅黑", "楷体", "仿宋", "幼圆", "隶书", "细明体", "新细明体",
-        "simsun", "nsimsun", "simhei", "microsoft yahei", "kaiti", "fangsong", "mingliu",
-        "pmingliu", "dengxian", "等线"};
+        "宋体",  "新宋体",   "黑体",     "微软雅黑", "楷体",     "仿宋",   "幼圆",
+        "隶书",  "细明体",   "新细明体", "simsun",   "nsimsun",  "simhei", "microsoft yahei",
+        "kaiti", "fangsong", "mingliu",  "pmingliu", "dengxian", "等线"};
     const std::string lower = platform::AsciiLowerCase(name);
     for (const char* n : names)
         if (lower == n) return true;
@@ -36,8 +36,9 @@ std::vector<std::string> SubstituteFamilies(const std::string& name) {
     if (IsChineseFamily(name))
         // The "Sharp" face carries hand-tuned bitmaps at 12 to 16 pixels, the
         // closest match to the crisp small CJK text of the Windows fonts.
-        return {"SimSun", "WenQuanYi Zen Hei Sharp", "WenQuanYi Zen Hei", "Noto Sans CJK SC",
-                "Noto Serif CJK SC", "AR PL UMing CN", "sans-serif"};
+        return {"SimSun",           "WenQuanYi Zen Hei Sharp", "WenQuanYi Zen Hei",
+                "Noto Sans CJK SC", "Noto Serif CJK SC",       "AR PL UMing CN",
+                "sans-serif"};
     return {"sans-serif"};
 }
 
@@ -108,7 +109,8 @@ public:
         auto r = std::make_unique<Resolved>();
         r->chinese = IsChineseFamily(font.Name());
         r->requestFamilies.push_back(font.Name());
-        for (auto& f : SubstituteFamilies(font.Name())) r->requestFamilies.push_back(f);
+        for (auto& f : SubstituteFamilies(font.Name()))
+            r->requestFamilies.push_back(f);
 
         FcPattern* pat = MakePattern(*r, bold, italic);
         FcResult result;
@@ -248,7 +250,8 @@ private:
                 int index = 0;
                 FcCharSet* cs = nullptr;
                 if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
-                if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &cs) != FcResultMatch) continue;
+                if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &cs) != FcResultMatch)
+                    continue;
                 FcPatternGetInteger(set->fonts[i], FC_INDEX, 0, &index);
                 r.fallbackFiles.emplace_back(reinterpret_cast<const char*>(file), index);
                 r.fallbackSets.push_back(FcCharSetCopy(cs));
@@ -323,8 +326,12 @@ Engine& TheEngine() {
     return *engine;
 }
 
-bool Mono(const TZelFont& font) { return font.Quality() == fqNonAntialiased; }
-int Pixels(const TZelFont& font) { return std::clamp(font.Height() < 0 ? -font.Height() : font.Height(), 1, 1000); }
+bool Mono(const TZelFont& font) {
+    return font.Quality() == fqNonAntialiased;
+}
+int Pixels(const TZelFont& font) {
+    return std::clamp(font.Height() < 0 ? -font.Height() : font.Height(), 1, 1000);
+}
 
 // ---------------------------------------------------------------------------
 // Layout
@@ -350,7 +357,9 @@ bool IsOpening(char32_t c) {
     static const std::u32string s = U"（「『【《〈“‘([{";
     return s.find(c) != std::u32string::npos;
 }
-bool IsBlank(char32_t c) { return c == U' ' || c == U'\t' || c == 0x3000; }
+bool IsBlank(char32_t c) {
+    return c == U' ' || c == U'\t' || c == 0x3000;
+}
 
 class Layout {
 public:
@@ -379,7 +388,8 @@ public:
     int Width(const Cells& cells, size_t from = 0, size_t to = SIZE_MAX) {
         to = std::min(to, cells.size());
         int x = 0;
-        for (size_t i = from; i < to; ++i) x += Advance(cells[i], x);
+        for (size_t i = from; i < to; ++i)
+            x += Advance(cells[i], x);
         return x;
     }
 
@@ -445,7 +455,8 @@ private:
         for (size_t s = 0; s + 1 < starts.size(); ++s) {
             const size_t a = starts[s], b = starts[s + 1];
             size_t wordEnd = b;
-            while (wordEnd > a && IsBlank(p[wordEnd - 1].ch)) --wordEnd;
+            while (wordEnd > a && IsBlank(p[wordEnd - 1].ch))
+                --wordEnd;
             Cells seg(p.begin() + ptrdiff_t(a), p.begin() + ptrdiff_t(b));
             Cells trial = line;
             trial.insert(trial.end(), p.begin() + ptrdiff_t(a), p.begin() + ptrdiff_t(wordEnd));
@@ -455,7 +466,8 @@ private:
                 line.clear();
                 // Blanks that caused the break do not start the next line.
                 size_t skip = 0;
-                while (skip < seg.size() && IsBlank(seg[skip].ch)) ++skip;
+                while (skip < seg.size() && IsBlank(seg[skip].ch))
+                    ++skip;
                 seg.erase(seg.begin(), seg.begin() + ptrdiff_t(skip));
             }
             line.insert(line.end(), seg.begin(), seg.end());
@@ -465,7 +477,8 @@ private:
     }
 
     static void TrimTrailing(Cells& line) {
-        while (!line.empty() && IsBlank(line.back().ch)) line.pop_back();
+        while (!line.empty() && IsBlank(line.back().ch))
+            line.pop_back();
     }
 
     Cells Dots() { return Cells(3, Cell{U'.', false}); }
@@ -486,7 +499,8 @@ private:
     Cells EndEllipsis(const Cells& line, int maxWidth) {
         const int dots = Width(Dots());
         Cells out(line.begin(), line.begin() + ptrdiff_t(FitPrefix(line, maxWidth, dots)));
-        for (const Cell& c : Dots()) out.push_back(c);
+        for (const Cell& c : Dots())
+            out.push_back(c);
         return out;
     }
 
@@ -503,9 +517,11 @@ private:
             Cells head(line.begin(), line.begin() + ptrdiff_t(sep));
             Cells tail(line.begin() + ptrdiff_t(sep), line.end());
             const int tailWidth = Width(tail);
-            size_t k = tailWidth + dots <= maxWidth ? FitPrefix(head, maxWidth, dots + tailWidth) : 0;
+            size_t k =
+                tailWidth + dots <= maxWidth ? FitPrefix(head, maxWidth, dots + tailWidth) : 0;
             Cells out(head.begin(), head.begin() + ptrdiff_t(k));
-            for (const Cell& c : Dots()) out.push_back(c);
+            for (const Cell& c : Dots())
+                out.push_back(c);
             out.insert(out.end(), tail.begin(), tail.end());
             return out;
         }
@@ -516,7 +532,8 @@ private:
                 Cells out(line.begin(), line.begin() + ptrdiff_t(k));
                 TrimTrailing(out);
                 if (out.empty()) break;
-                for (const Cell& c : Dots()) out.push_back(c);
+                for (const Cell& c : Dots())
+                    out.push_back(c);
                 return out;
             }
         }
@@ -575,7 +592,9 @@ TSize TextExtent(const TZelFont& font, std::string_view text) {
     return {layout.Width(cells), layout.Metrics().Height};
 }
 
-int TextWidth(const TZelFont& font, std::string_view text) { return TextExtent(font, text).cx; }
+int TextWidth(const TZelFont& font, std::string_view text) {
+    return TextExtent(font, text).cx;
+}
 
 int DrawText(TZelPainter* painter, const TZelFont& font, std::string_view text, TRect& rect,
              TTextFormat format) {
@@ -628,7 +647,8 @@ int DrawText(TZelPainter* painter, const TZelFont& font, std::string_view text, 
                     if (py < clip.Top || py >= clip.Bottom) continue;
                     const uint8_t* row = g->coverage.data() + size_t(gy) * size_t(g->width);
                     for (int gx = 0; gx < g->width; ++gx)
-                        if (row[gx]) painter->BlendPixelAt(x + g->left + gx, py, WithAlpha(color, row[gx]));
+                        if (row[gx])
+                            painter->BlendPixelAt(x + g->left + gx, py, WithAlpha(color, row[gx]));
                 }
             }
             if (c.underline || (font.Style() & fsUnderline))
@@ -658,7 +678,8 @@ void DrawGlowText(TZelPainter& painter, const TZelFont& font, const TRect& rect,
     // The canvas under the rectangle.
     TZelSkinImage work(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) work.SetPixel(x, y, painter.GetPixel(rect.Left + x, rect.Top + y));
+        for (int x = 0; x < w; ++x)
+            work.SetPixel(x, y, painter.GetPixel(rect.Left + x, rect.Top + y));
     // A white mask with the text in red, blurred into a soft shadow of it.
     TZelSkinImage mask(w, h, Color32(255, 255, 255));
     {
@@ -678,8 +699,10 @@ void DrawGlowText(TZelPainter& painter, const TZelFont& font, const TRect& rect,
             int ch[3] = {RedOf(c), GreenOf(c), BlueOf(c)};
             const int hc[3] = {RedOf(halo), GreenOf(halo), BlueOf(halo)};
             for (int k = 0; k < passes; ++k)
-                for (int i = 0; i < 3; ++i) ch[i] = hc[i] + (((ch[i] - hc[i]) * grey) >> 8);
-            work.SetPixel(x, y, Color32(uint8_t(ch[0]), uint8_t(ch[1]), uint8_t(ch[2]), AlphaOf(c)));
+                for (int i = 0; i < 3; ++i)
+                    ch[i] = hc[i] + (((ch[i] - hc[i]) * grey) >> 8);
+            work.SetPixel(x, y,
+                          Color32(uint8_t(ch[0]), uint8_t(ch[1]), uint8_t(ch[2]), AlphaOf(c)));
         }
     }
     // Back in place; the canvas keeps its own alpha.

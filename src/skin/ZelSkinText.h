@@ -16,7 +16,8 @@ enum TFontQuality { fqDefault, fqAntialiased, fqNonAntialiased };
 class TZelFont {
 public:
     TZelFont() = default;
-    TZelFont(const std::string& name, int height, TColor color = clWindowText, TFontStyles style = 0)
+    TZelFont(const std::string& name, int height, TColor color = clWindowText,
+             TFontStyles style = 0)
         : FName(name), FHeight(height), FStyle(style), FColor(color) {}
 
     // A family name; Windows names ("宋体", "Tahoma", ...) are mapped to what

@@ -102,10 +102,18 @@ using TColor32 = uint32_t;
 inline constexpr TColor32 Color32(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
     return (uint32_t(a) << 24) | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
 }
-inline constexpr uint8_t AlphaOf(TColor32 c) { return uint8_t(c >> 24); }
-inline constexpr uint8_t RedOf(TColor32 c) { return uint8_t(c >> 16); }
-inline constexpr uint8_t GreenOf(TColor32 c) { return uint8_t(c >> 8); }
-inline constexpr uint8_t BlueOf(TColor32 c) { return uint8_t(c); }
+inline constexpr uint8_t AlphaOf(TColor32 c) {
+    return uint8_t(c >> 24);
+}
+inline constexpr uint8_t RedOf(TColor32 c) {
+    return uint8_t(c >> 16);
+}
+inline constexpr uint8_t GreenOf(TColor32 c) {
+    return uint8_t(c >> 8);
+}
+inline constexpr uint8_t BlueOf(TColor32 c) {
+    return uint8_t(c);
+}
 inline constexpr TColor32 WithAlpha(TColor32 c, uint8_t a) {
     return (c & 0x00FFFFFFu) | (uint32_t(a) << 24);
 }

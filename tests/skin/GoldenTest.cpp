@@ -36,7 +36,8 @@ TEST(Golden, ComposedElements) {
     const TRect panel{12, 40, W - 12, 150};
     p.FillRect({panel.Left + 2, panel.Top + 2, panel.Right - 2, panel.Bottom - 2}, clWhite, 192);
     p.FrameRect(panel, Color32(TColor(14273466)));
-    p.FrameRect({panel.Left + 1, panel.Top + 1, panel.Right - 1, panel.Bottom - 1}, Color32(255, 255, 255));
+    p.FrameRect({panel.Left + 1, panel.Top + 1, panel.Right - 1, panel.Bottom - 1},
+                Color32(255, 255, 255));
     const TZelFont body("宋体", 12, clBlack);
     DrawText(p, body, "智能、高效、解放双手。本次更新包含以下文件，请点击开始更新下载安装。",
              {24, 50, 250, 100}, tfWordBreak);
@@ -46,7 +47,8 @@ TEST(Golden, ComposedElements) {
 
     // Check boxes: the four frames.
     auto boxes = SplitSkinImage(SkinResManager()->GetImageByName("ZelSkinCheckBox"), 4);
-    for (size_t i = 0; i < boxes.size(); ++i) p.Draw(280 + int(i) * 24, 60, *boxes[i]);
+    for (size_t i = 0; i < boxes.size(); ++i)
+        p.Draw(280 + int(i) * 24, 60, *boxes[i]);
     DrawText(p, body, "选择全部", {280, 84, 460, 100}, tfSingleLine);
 
     // Progress bar 333 × 22 at 50 %: base resized, filled part stretched.
@@ -56,13 +58,16 @@ TEST(Golden, ComposedElements) {
     p.Draw(100, barY + (barH - 13) / 2, *base);
     p.Draw(100, barY + (barH - 13) / 2, *cur);
     const TZelFont tahoma("Tahoma", 11, clWindowText);
-    DrawText(p, tahoma, "50%", TRect::Bounds(100, barY, 333, barH), tfCenter | tfVerticalCenter | tfSingleLine);
-    DrawText(p, body, "文件进度:", {20, barY, 96, barY + barH}, tfRight | tfVerticalCenter | tfSingleLine);
+    DrawText(p, tahoma, "50%", TRect::Bounds(100, barY, 333, barH),
+             tfCenter | tfVerticalCenter | tfSingleLine);
+    DrawText(p, body, "文件进度:", {20, barY, 96, barY + barH},
+             tfRight | tfVerticalCenter | tfSingleLine);
 
     // A colour button face with its caption.
     const TRect button = TRect::Bounds(370, 215, 90, 30);
     p.FillRect(button, Color32(TColor(16757007)));
-    DrawText(p, TZelFont("Tahoma", 11, clWhite), "开始更新", button, tfCenter | tfVerticalCenter | tfSingleLine);
+    DrawText(p, TZelFont("Tahoma", 11, clWhite), "开始更新", button,
+             tfCenter | tfVerticalCenter | tfSingleLine);
 
     ASSERT_TRUE(SavePngToFile(img, kOut + "/skin_golden.png"));
 }

@@ -11,7 +11,8 @@ namespace {
 TZelSkinImage Coded(int w, int h) {
     TZelSkinImage img(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) img.SetPixel(x, y, Color32(uint8_t(x), uint8_t(y), 7));
+        for (int x = 0; x < w; ++x)
+            img.SetPixel(x, y, Color32(uint8_t(x), uint8_t(y), 7));
     img.SetDrawMode(dmBlend);
     img.SetResamplerClassName("TestResampler");
     return img;
@@ -37,7 +38,8 @@ std::vector<int> SourceColumns(const TZelSkinImage& img) {
 
 std::vector<int> Range(int from, int to) { // inclusive
     std::vector<int> v;
-    for (int i = from; i <= to; ++i) v.push_back(i);
+    for (int i = from; i <= to; ++i)
+        v.push_back(i);
     return v;
 }
 
@@ -262,7 +264,8 @@ TEST(NineSlice, PiecesAreCopiedNotBlended) {
     TZelSkinImage dst(6, 6, Color32(0, 0, 255));
     NineSliceDraw(src, dst, TRect{1, 1, 2, 2});
     for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 6; ++x) EXPECT_EQ(dst.Pixel(x, y), Color32(255, 0, 0, 0));
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(dst.Pixel(x, y), Color32(255, 0, 0, 0));
 }
 
 } // namespace

@@ -32,10 +32,18 @@ void WritePng(const std::string& path, int colorType, bool trns) {
     png_write_info(png, info);
     std::vector<png_byte> row;
     switch (colorType) {
-    case PNG_COLOR_TYPE_RGB: row = {10, 20, 30, 200, 100, 50}; break;
-    case PNG_COLOR_TYPE_RGB_ALPHA: row = {10, 20, 30, 0, 200, 100, 50, 128}; break;
-    case PNG_COLOR_TYPE_GRAY: row = {10, 200}; break;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: row = {10, 0, 200, 128}; break;
+    case PNG_COLOR_TYPE_RGB:
+        row = {10, 20, 30, 200, 100, 50};
+        break;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        row = {10, 20, 30, 0, 200, 100, 50, 128};
+        break;
+    case PNG_COLOR_TYPE_GRAY:
+        row = {10, 200};
+        break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        row = {10, 0, 200, 128};
+        break;
     }
     png_write_row(png, row.data());
     png_write_end(png, nullptr);
@@ -50,7 +58,9 @@ struct PngCase {
     TDrawMode mode;
     TColor32 pixel0, pixel1;
 };
-void PrintTo(const PngCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PngCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PngTransparency : public ::testing::TestWithParam<PngCase> {};
 
@@ -69,28 +79,31 @@ TEST_P(PngTransparency, BecomesAlphaAndDrawMode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PngTransparency,
-    ::testing::Values(
-        PngCase{"rgb_opaque", PNG_COLOR_TYPE_RGB, false, dmOpaque, Color32(10, 20, 30), Color32(200, 100, 50)},
-        PngCase{"rgb_transparent_colour", PNG_COLOR_TYPE_RGB, true, dmBlend, Color32(10, 20, 30, 0),
-                Color32(200, 100, 50)},
-        PngCase{"rgba", PNG_COLOR_TYPE_RGB_ALPHA, false, dmBlend, Color32(10, 20, 30, 0),
-                Color32(200, 100, 50, 128)},
-        PngCase{"grey_opaque", PNG_COLOR_TYPE_GRAY, false, dmOpaque, Color32(10, 10, 10), Color32(200, 200, 200)},
-        PngCase{"grey_alpha", PNG_COLOR_TYPE_GRAY_ALPHA, false, dmBlend, Color32(10, 10, 10, 0),
-                Color32(200, 200, 200, 128)}),
+    ::testing::Values(PngCase{"rgb_opaque", PNG_COLOR_TYPE_RGB, false, dmOpaque,
+                              Color32(10, 20, 30), Color32(200, 100, 50)},
+                      PngCase{"rgb_transparent_colour", PNG_COLOR_TYPE_RGB, true, dmBlend,
+                              Color32(10, 20, 30, 0), Color32(200, 100, 50)},
+                      PngCase{"rgba", PNG_COLOR_TYPE_RGB_ALPHA, false, dmBlend,
+                              Color32(10, 20, 30, 0), Color32(200, 100, 50, 128)},
+                      PngCase{"grey_opaque", PNG_COLOR_TYPE_GRAY, false, dmOpaque,
+                              Color32(10, 10, 10), Color32(200, 200, 200)},
+                      PngCase{"grey_alpha", PNG_COLOR_TYPE_GRAY_ALPHA, false, dmBlend,
+                              Color32(10, 10, 10, 0), Color32(200, 200, 200, 128)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Png, WriteAndReadBackKeepsEveryPixel) {
     testsupport::TempDir dir;
     TZelSkinImage img(3, 2);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) img.SetPixel(x, y, Color32(uint8_t(x * 80), uint8_t(y * 90), 7, uint8_t(40 + x * 100)));
+        for (int x = 0; x < 3; ++x)
+            img.SetPixel(x, y, Color32(uint8_t(x * 80), uint8_t(y * 90), 7, uint8_t(40 + x * 100)));
     ASSERT_TRUE(SavePngToFile(img, dir / "out.png"));
     TZelSkinImage back;
     ASSERT_TRUE(LoadPngFromFile(dir / "out.png", back));
     EXPECT_EQ(back.Width(), 3);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(back.Pixel(x, y), img.Pixel(x, y)) << x << "," << y;
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(back.Pixel(x, y), img.Pixel(x, y)) << x << "," << y;
 }
 
 TEST(Png, UnreadableInputsFailWithoutTouchingTheImage) {

@@ -9,7 +9,9 @@ struct BlendCase {
     TColor32 dst, src;
     TColor32 expected;
 };
-void PrintTo(const BlendCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BlendCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Blend : public ::testing::TestWithParam<BlendCase> {};
 
@@ -20,20 +22,22 @@ TEST_P(Blend, SourceOverWithoutPremultiplication) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Blend,
-    ::testing::Values(
-        BlendCase{"transparent_source_keeps_destination", Color32(1, 2, 3), Color32(255, 255, 255, 0),
-                  Color32(1, 2, 3)},
-        BlendCase{"opaque_source_replaces", Color32(1, 2, 3), Color32(9, 8, 7), Color32(9, 8, 7)},
-        // 255·128/255 = 128; a premultiplied reading of the source would give 255.
-        BlendCase{"half_red_over_black", Color32(0, 0, 0), Color32(255, 0, 0, 128), Color32(128, 0, 0)},
-        // R 200·128/255 = 100.4, G 50.2, B (50·128 + 255·127)/255 = 152.1
-        BlendCase{"half_over_blue", Color32(0, 0, 255), Color32(200, 100, 50, 128),
-                  Color32(100, 50, 152)},
-        BlendCase{"over_nothing_is_the_source", Color32(0, 0, 0, 0), Color32(255, 10, 20, 128),
-                  Color32(255, 10, 20, 128)},
-        // alpha 128 + 128·127/255 = 191.75; red 255·128/191.75 = 170.2; blue 255·63.75/191.75 = 84.8
-        BlendCase{"half_over_half", Color32(0, 0, 255, 128), Color32(255, 0, 0, 128),
-                  Color32(170, 0, 85, 192)}),
+    ::testing::Values(BlendCase{"transparent_source_keeps_destination", Color32(1, 2, 3),
+                                Color32(255, 255, 255, 0), Color32(1, 2, 3)},
+                      BlendCase{"opaque_source_replaces", Color32(1, 2, 3), Color32(9, 8, 7),
+                                Color32(9, 8, 7)},
+                      // 255·128/255 = 128; a premultiplied reading of the source would give 255.
+                      BlendCase{"half_red_over_black", Color32(0, 0, 0), Color32(255, 0, 0, 128),
+                                Color32(128, 0, 0)},
+                      // R 200·128/255 = 100.4, G 50.2, B (50·128 + 255·127)/255 = 152.1
+                      BlendCase{"half_over_blue", Color32(0, 0, 255), Color32(200, 100, 50, 128),
+                                Color32(100, 50, 152)},
+                      BlendCase{"over_nothing_is_the_source", Color32(0, 0, 0, 0),
+                                Color32(255, 10, 20, 128), Color32(255, 10, 20, 128)},
+                      // alpha 128 + 128·127/255 = 191.75; red 255·128/191.75 = 170.2; blue
+                      // 255·63.75/191.75 = 84.8
+                      BlendCase{"half_over_half", Color32(0, 0, 255, 128), Color32(255, 0, 0, 128),
+                                Color32(170, 0, 85, 192)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Blend, MasterAlphaScalesTheSource) {
@@ -57,7 +61,8 @@ TEST(Colors, RedInTheLowByteAndSystemColours) {
 // One pixel column, so that row r holds the gradient's value r.
 std::vector<int> RedColumn(const TZelSkinImage& img) {
     std::vector<int> v;
-    for (int y = 0; y < img.Height(); ++y) v.push_back(RedOf(img.Pixel(0, y)));
+    for (int y = 0; y < img.Height(); ++y)
+        v.push_back(RedOf(img.Pixel(0, y)));
     return v;
 }
 
@@ -139,7 +144,8 @@ TEST(Painter, TranslationAndClip) {
 
 TEST(Painter, DrawKeepsSourcePlacementWhenCut) {
     TZelSkinImage src(3, 1);
-    for (int x = 0; x < 3; ++x) src.SetPixel(x, 0, Color32(uint8_t(x + 1), 0, 0));
+    for (int x = 0; x < 3; ++x)
+        src.SetPixel(x, 0, Color32(uint8_t(x + 1), 0, 0));
     TZelSkinImage dst(3, 1);
     TZelPainter(dst).Draw(-1, 0, src); // the first column falls off the left
     EXPECT_EQ(RedOf(dst.Pixel(0, 0)), 2);
@@ -154,7 +160,8 @@ TEST(Painter, StretchIsNearestNeighbourAndClipDoesNotShiftIt) {
     TZelSkinImage wide(4, 1);
     TZelPainter(wide).StretchDraw(wide.BoundsRect(), src);
     std::vector<int> got;
-    for (int x = 0; x < 4; ++x) got.push_back(RedOf(wide.Pixel(x, 0)));
+    for (int x = 0; x < 4; ++x)
+        got.push_back(RedOf(wide.Pixel(x, 0)));
     EXPECT_EQ(got, (std::vector<int>{10, 10, 20, 20}));
 
     TZelSkinImage clipped(4, 1);
@@ -162,10 +169,12 @@ TEST(Painter, StretchIsNearestNeighbourAndClipDoesNotShiftIt) {
     p.IntersectClip(TRect{1, 0, 4, 1});
     p.StretchDraw(clipped.BoundsRect(), src);
     EXPECT_EQ(clipped.Pixel(0, 0), 0u);
-    for (int x = 1; x < 4; ++x) EXPECT_EQ(clipped.Pixel(x, 0), wide.Pixel(x, 0));
+    for (int x = 1; x < 4; ++x)
+        EXPECT_EQ(clipped.Pixel(x, 0), wide.Pixel(x, 0));
 
     TZelSkinImage three(3, 1);
-    for (int x = 0; x < 3; ++x) three.SetPixel(x, 0, Color32(uint8_t(x), 0, 0));
+    for (int x = 0; x < 3; ++x)
+        three.SetPixel(x, 0, Color32(uint8_t(x), 0, 0));
     TZelSkinImage one(1, 1);
     TZelPainter(one).StretchDraw(one.BoundsRect(), three);
     EXPECT_EQ(RedOf(one.Pixel(0, 0)), 1); // the middle, not an edge
@@ -192,7 +201,8 @@ TEST(BoxBlur, MeanOfTheWindowInsideTheImage) {
     img.SetPixel(2, 0, Color32(255, 255, 255, 7));
     BoxBlur(img, 1, 1, 0);
     std::vector<int> got;
-    for (int x = 0; x < 5; ++x) got.push_back(RedOf(img.Pixel(x, 0)));
+    for (int x = 0; x < 5; ++x)
+        got.push_back(RedOf(img.Pixel(x, 0)));
     EXPECT_EQ(got, (std::vector<int>{0, 85, 85, 85, 0}));
     EXPECT_EQ(AlphaOf(img.Pixel(2, 0)), 7); // alpha is left alone
 

@@ -30,8 +30,12 @@ TRect Ink(const TZelSkinImage& img) {
     return r.IsEmpty() ? TRect{} : r;
 }
 
-TZelFont Latin() { return TZelFont("Tahoma", 11, clBlack); }
-TZelFont Song(int px = 12, TFontStyles style = 0) { return TZelFont("宋体", px, clBlack, style); }
+TZelFont Latin() {
+    return TZelFont("Tahoma", 11, clBlack);
+}
+TZelFont Song(int px = 12, TFontStyles style = 0) {
+    return TZelFont("宋体", px, clBlack, style);
+}
 
 TEST(Fonts, ChineseFamilyResolvesToAFaceWithChineseGlyphs) {
     const TZelFontFace face = ResolveFontFace(Song());
@@ -59,7 +63,8 @@ TEST(Fonts, ChineseTextInALatinFontFallsBack) {
 }
 
 TEST(Fonts, BoldIsWider) {
-    EXPECT_GT(TextWidth(Song(12, fsBold), "开始更新 Update"), TextWidth(Song(12), "开始更新 Update") - 1);
+    EXPECT_GT(TextWidth(Song(12, fsBold), "开始更新 Update"),
+              TextWidth(Song(12), "开始更新 Update") - 1);
     EXPECT_NE(Render(Song(12, fsBold), "更新", {0, 0, 100, 30}, 0),
               Render(Song(12), "更新", {0, 0, 100, 30}, 0));
 }
@@ -69,19 +74,22 @@ struct MeasureCase {
     TZelFont font;
     const char* text;
 };
-void PrintTo(const MeasureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MeasureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Measure : public ::testing::TestWithParam<MeasureCase> {};
 
 TEST_P(Measure, DrawnInkLiesInsideTheMeasuredBox) {
     const auto& c = GetParam();
     const TSize extent = TextExtent(c.font, c.text);
-    const TRect calc = MeasureText(c.font, c.text, TRect{10, 10, 10, 10}, tfSingleLine | tfNoPrefix);
+    const TRect calc =
+        MeasureText(c.font, c.text, TRect{10, 10, 10, 10}, tfSingleLine | tfNoPrefix);
     EXPECT_EQ(calc, TRect::Bounds(10, 10, extent.cx, extent.cy));
     EXPECT_EQ(extent.cy, GetFontMetrics(c.font).Height);
 
-    const TZelSkinImage img =
-        Render(c.font, c.text, TRect{10, 10, 400, 60}, tfSingleLine | tfNoPrefix | tfNoClip, 420, 80);
+    const TZelSkinImage img = Render(c.font, c.text, TRect{10, 10, 400, 60},
+                                     tfSingleLine | tfNoPrefix | tfNoClip, 420, 80);
     const TRect ink = Ink(img);
     ASSERT_FALSE(ink.IsEmpty());
     // One pixel of overhang at the sides is allowed, as with the platform's fonts.
@@ -93,14 +101,14 @@ TEST_P(Measure, DrawnInkLiesInsideTheMeasuredBox) {
     EXPECT_LE(calc.Right - ink.Right, 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Measure,
-    ::testing::Values(MeasureCase{"latin", Latin(), "Downloaded 1024 KB"},
-                      MeasureCase{"song12", Song(12), "发现新的升级文件"},
-                      MeasureCase{"song14_bold", Song(14, fsBold), "正在检查更新"},
-                      MeasureCase{"mixed", Song(12), "7×24h无人值守"},
-                      MeasureCase{"tahoma_chinese", Latin(), "开始更新"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Measure,
+                         ::testing::Values(MeasureCase{"latin", Latin(), "Downloaded 1024 KB"},
+                                           MeasureCase{"song12", Song(12), "发现新的升级文件"},
+                                           MeasureCase{"song14_bold", Song(14, fsBold),
+                                                       "正在检查更新"},
+                                           MeasureCase{"mixed", Song(12), "7×24h无人值守"},
+                                           MeasureCase{"tahoma_chinese", Latin(), "开始更新"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Alignment is a shift of the left-aligned drawing.
 TEST(Layout, AlignmentShiftsTheLine) {
@@ -120,7 +128,8 @@ TEST(Layout, AlignmentShiftsTheLine) {
         {tfCenter | tfVerticalCenter | tfSingleLine, (200 - tw) / 2, (50 - lh) / 2},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Render(font, text, box, c.format), Render(font, text, box.Offset(c.dx, c.dy), tfSingleLine))
+        EXPECT_EQ(Render(font, text, box, c.format),
+                  Render(font, text, box.Offset(c.dx, c.dy), tfSingleLine))
             << std::hex << c.format;
     }
 }
@@ -132,7 +141,9 @@ struct EllipsisCase {
     const char* fitting;  // the rectangle is exactly as wide as this text
     const char* expected; // and this is what shows
 };
-void PrintTo(const EllipsisCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const EllipsisCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Ellipsis : public ::testing::TestWithParam<EllipsisCase> {};
 
@@ -149,21 +160,20 @@ TEST_P(Ellipsis, ShortensToTheExpectedText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Ellipsis,
-    ::testing::Values(
-        EllipsisCase{"end", "abcdefghij", tfEndEllipsis, "abcd...", "abcd..."},
-        EllipsisCase{"end_fits_untouched", "abcd", tfEndEllipsis, "abcd", "abcd"},
-        EllipsisCase{"path_keeps_file_name", "C:\\folder\\sub\\file.txt", tfPathEllipsis,
-                     "C:\\fo...\\file.txt", "C:\\fo...\\file.txt"},
-        EllipsisCase{"path_without_room_for_the_head", "C:\\folder\\file.txt", tfPathEllipsis,
-                     "...\\file.txt", "...\\file.txt"},
-        EllipsisCase{"path_without_separator_is_end", "abcdefghij", tfPathEllipsis, "abcd...",
-                     "abcd..."},
-        EllipsisCase{"word_cuts_at_a_word", "alpha beta gamma", tfWordEllipsis, "alpha beta ga...",
-                     "alpha beta..."},
-        EllipsisCase{"end_cuts_inside_the_word", "alpha beta gamma", tfEndEllipsis,
-                     "alpha beta ga...", "alpha beta ga..."},
-        EllipsisCase{"word_with_one_long_word_cuts_it", "abcdefghij", tfWordEllipsis, "abcd...",
-                     "abcd..."}),
+    ::testing::Values(EllipsisCase{"end", "abcdefghij", tfEndEllipsis, "abcd...", "abcd..."},
+                      EllipsisCase{"end_fits_untouched", "abcd", tfEndEllipsis, "abcd", "abcd"},
+                      EllipsisCase{"path_keeps_file_name", "C:\\folder\\sub\\file.txt",
+                                   tfPathEllipsis, "C:\\fo...\\file.txt", "C:\\fo...\\file.txt"},
+                      EllipsisCase{"path_without_room_for_the_head", "C:\\folder\\file.txt",
+                                   tfPathEllipsis, "...\\file.txt", "...\\file.txt"},
+                      EllipsisCase{"path_without_separator_is_end", "abcdefghij", tfPathEllipsis,
+                                   "abcd...", "abcd..."},
+                      EllipsisCase{"word_cuts_at_a_word", "alpha beta gamma", tfWordEllipsis,
+                                   "alpha beta ga...", "alpha beta..."},
+                      EllipsisCase{"end_cuts_inside_the_word", "alpha beta gamma", tfEndEllipsis,
+                                   "alpha beta ga...", "alpha beta ga..."},
+                      EllipsisCase{"word_with_one_long_word_cuts_it", "abcdefghij", tfWordEllipsis,
+                                   "abcd...", "abcd..."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Layout, WordBreakGivesTheSameLinesAsExplicitBreaks) {
@@ -180,12 +190,14 @@ TEST(Layout, WordBreakGivesTheSameLinesAsExplicitBreaks) {
     };
     for (const auto& c : cases) {
         const TRect box{0, 0, TextWidth(font, c.fitting), 70};
-        EXPECT_EQ(Render(font, c.text, box, tfWordBreak | tfNoClip), Render(font, c.lines, box, tfNoClip))
+        EXPECT_EQ(Render(font, c.text, box, tfWordBreak | tfNoClip),
+                  Render(font, c.lines, box, tfNoClip))
             << c.text << " / " << c.fitting;
     }
     const TZelFont song = Song();
     const TRect box{0, 0, TextWidth(song, "发现新的"), 70};
-    EXPECT_EQ(Render(song, "发现新的升级文件", box, tfWordBreak), Render(song, "发现新的\n升级文件", box, 0));
+    EXPECT_EQ(Render(song, "发现新的升级文件", box, tfWordBreak),
+              Render(song, "发现新的\n升级文件", box, 0));
     EXPECT_EQ(MeasureText(song, "发现新的升级文件", box, tfWordBreak).Height(),
               2 * GetFontMetrics(song).Height);
     EXPECT_EQ(MeasureText(song, "发现新的升级文件", box, tfWordBreak).Width(), box.Width());
@@ -196,14 +208,17 @@ TEST(Layout, LineBreaksAndSingleLine) {
     const int lh = GetFontMetrics(font).Height;
     EXPECT_EQ(MeasureText(font, "a\r\nb\rc\nd", {0, 0, 100, 100}, 0).Height(), 4 * lh);
     EXPECT_EQ(MeasureText(font, "a\r\nb", {0, 0, 100, 100}, tfSingleLine).Height(), lh);
-    EXPECT_EQ(MeasureText(font, "a\r\nb", {0, 0, 100, 100}, tfSingleLine).Width(), TextWidth(font, "ab"));
+    EXPECT_EQ(MeasureText(font, "a\r\nb", {0, 0, 100, 100}, tfSingleLine).Width(),
+              TextWidth(font, "ab"));
 }
 
 TEST(Layout, PrefixMarksUnderlineTheNextCharacter) {
     const TZelFont font = Latin();
     const TRect box{0, 0, 100, 20};
-    EXPECT_EQ(Render(font, "a&&b", box, tfSingleLine), Render(font, "a&b", box, tfSingleLine | tfNoPrefix));
-    EXPECT_EQ(Render(font, "&File", box, tfSingleLine | tfHidePrefix), Render(font, "File", box, tfSingleLine));
+    EXPECT_EQ(Render(font, "a&&b", box, tfSingleLine),
+              Render(font, "a&b", box, tfSingleLine | tfNoPrefix));
+    EXPECT_EQ(Render(font, "&File", box, tfSingleLine | tfHidePrefix),
+              Render(font, "File", box, tfSingleLine));
     const TZelSkinImage marked = Render(font, "&File", box, tfSingleLine);
     const TZelSkinImage plain = Render(font, "File", box, tfSingleLine);
     ASSERT_NE(marked, plain);
@@ -250,7 +265,8 @@ TEST(Glow, PullsTheCanvasTowardsTheHaloAroundTheText) {
     TZelSkinImage canvas(80, 40, ground);
     TZelPainter p(canvas);
     const TRect box{10, 5, 70, 35};
-    DrawGlowText(p, Song(14), box, "升级", 1, TColor(0xFEFFFF), tfCenter | tfVerticalCenter | tfSingleLine);
+    DrawGlowText(p, Song(14), box, "升级", 1, TColor(0xFEFFFF),
+                 tfCenter | tfVerticalCenter | tfSingleLine);
     int lighter = 0;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 80; ++x) {

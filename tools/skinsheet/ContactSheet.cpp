@@ -29,8 +29,8 @@ std::string ListLibrary() {
         const TZelSkinBitmapItem* item = items.Items(i);
         const TZelSkinImage& b = item->Bitmap();
         out << i << "\t" << item->ResID() << "\t" << b.Width() << " x " << b.Height() << "\t"
-            << (b.DrawMode() == dmBlend ? "dmBlend" : "dmOpaque") << "\t"
-            << b.ResamplerClassName() << "\n";
+            << (b.DrawMode() == dmBlend ? "dmBlend" : "dmOpaque") << "\t" << b.ResamplerClassName()
+            << "\n";
     }
     return out.str();
 }
@@ -50,7 +50,8 @@ TZelSkinImage MakeContactSheet() {
         rowHeights.push_back(h + textHeight + 16);
     }
     int total = 0;
-    for (int h : rowHeights) total += h;
+    for (int h : rowHeights)
+        total += h;
     TZelSkinImage sheet(kColumns * kCellWidth, total, Color32(255, 255, 255));
     TZelPainter p(sheet);
     int y = 0;

@@ -33,7 +33,9 @@ Inside RoundRect(float x0, float y0, float x1, float y1, float r) {
         return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
     };
 }
-Inside Rect(float x0, float y0, float x1, float y1) { return RoundRect(x0, y0, x1, y1, 0); }
+Inside Rect(float x0, float y0, float x1, float y1) {
+    return RoundRect(x0, y0, x1, y1, 0);
+}
 Inside Circle(float cx, float cy, float r) {
     return [=](float x, float y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; };
 }
@@ -60,7 +62,8 @@ Inside Arc(float cx, float cy, float r, float half, float from, float to) {
         const float d = std::hypot(x - cx, y - cy);
         if (d < r - half || d > r + half) return false;
         float a = std::atan2(cy - y, x - cx) * 180.0f / std::numbers::pi_v<float>;
-        while (a < from) a += 360;
+        while (a < from)
+            a += 360;
         return a <= to;
     };
 }
@@ -138,7 +141,9 @@ TZelSkinImage Frames(int fw, int h, int frames,
     }
     return img;
 }
-TColor32 Alpha(TColor32 c, int a) { return WithAlpha(c, uint8_t(a)); }
+TColor32 Alpha(TColor32 c, int a) {
+    return WithAlpha(c, uint8_t(a));
+}
 
 // ---- glyphs (centred on cx, cy) -------------------------------------------
 
@@ -154,20 +159,32 @@ Inside Check(float cx, float cy, float s, float half) {
 Inside Arrow(float cx, float cy, float s, int dir) {
     const float a = s, b = s / 2;
     switch (dir) {
-    case 0: return Triangle(cx - a, cy + b, cx + a, cy + b, cx, cy - b);
-    case 1: return Triangle(cx - b, cy - a, cx - b, cy + a, cx + b, cy);
-    case 2: return Triangle(cx - a, cy - b, cx + a, cy - b, cx, cy + b);
-    default: return Triangle(cx + b, cy - a, cx + b, cy + a, cx - b, cy);
+    case 0:
+        return Triangle(cx - a, cy + b, cx + a, cy + b, cx, cy - b);
+    case 1:
+        return Triangle(cx - b, cy - a, cx - b, cy + a, cx + b, cy);
+    case 2:
+        return Triangle(cx - a, cy - b, cx + a, cy - b, cx, cy + b);
+    default:
+        return Triangle(cx + b, cy - a, cx + b, cy + a, cx - b, cy);
     }
 }
 // An open chevron (stroke) pointing in a direction.
 Inside Chevron(float cx, float cy, float s, int dir, float half) {
     const float a = s, b = s / 2;
     switch (dir) {
-    case 0: return Union({Segment(cx - a, cy + b, cx, cy - b, half), Segment(cx, cy - b, cx + a, cy + b, half)});
-    case 1: return Union({Segment(cx - b, cy - a, cx + b, cy, half), Segment(cx + b, cy, cx - b, cy + a, half)});
-    case 2: return Union({Segment(cx - a, cy - b, cx, cy + b, half), Segment(cx, cy + b, cx + a, cy - b, half)});
-    default: return Union({Segment(cx + b, cy - a, cx - b, cy, half), Segment(cx - b, cy, cx + b, cy + a, half)});
+    case 0:
+        return Union(
+            {Segment(cx - a, cy + b, cx, cy - b, half), Segment(cx, cy - b, cx + a, cy + b, half)});
+    case 1:
+        return Union(
+            {Segment(cx - b, cy - a, cx + b, cy, half), Segment(cx + b, cy, cx - b, cy + a, half)});
+    case 2:
+        return Union(
+            {Segment(cx - a, cy - b, cx, cy + b, half), Segment(cx, cy + b, cx + a, cy - b, half)});
+    default:
+        return Union(
+            {Segment(cx + b, cy - a, cx - b, cy, half), Segment(cx - b, cy, cx + b, cy + a, half)});
     }
 }
 
@@ -213,20 +230,23 @@ TZelSkinImage Bar(bool filled) {
     const Inside outer = RoundRect(0, 0, 102, 13, 6.5f);
     const Inside inner = RoundRect(1, 1, 101, 12, 5.5f);
     if (filled) {
-        Outlined(f, outer, inner, Color32(0, 104, 160), VGradient(1, 12, Color32(52, 174, 232), kAccent));
+        Outlined(f, outer, inner, Color32(0, 104, 160),
+                 VGradient(1, 12, Color32(52, 174, 232), kAccent));
         // The lighter top edge.
         Fill(f, Minus(inner, Moved(inner, 0, 1.5f)), Alpha(kWhite, 110));
     } else {
-        Outlined(f, outer, inner, kTrackBorder, VGradient(1, 12, Color32(210, 220, 229), Color32(236, 241, 245)));
+        Outlined(f, outer, inner, kTrackBorder,
+                 VGradient(1, 12, Color32(210, 220, 229), Color32(236, 241, 245)));
     }
     return f;
 }
 
 TZelSkinImage MsgIcon(TColor32 top, TColor32 bottom, const Inside& glyph, bool triangle) {
     TZelSkinImage f = New(32, 32);
-    const Inside body = triangle ? Union({Segment(16, 4, 3.5f, 27, 2.5f), Segment(3.5f, 27, 28.5f, 27, 2.5f),
-                                          Segment(28.5f, 27, 16, 4, 2.5f), Triangle(16, 4, 3.5f, 27, 28.5f, 27)})
-                                 : Circle(16, 16, 14);
+    const Inside body =
+        triangle ? Union({Segment(16, 4, 3.5f, 27, 2.5f), Segment(3.5f, 27, 28.5f, 27, 2.5f),
+                          Segment(28.5f, 27, 16, 4, 2.5f), Triangle(16, 4, 3.5f, 27, 28.5f, 27)})
+                 : Circle(16, 16, 14);
     Fill(f, body, VGradient(2, 30, top, bottom));
     Fill(f, glyph, kWhite);
     return f;
@@ -235,14 +255,17 @@ TZelSkinImage MsgIcon(TColor32 top, TColor32 bottom, const Inside& glyph, bool t
 // A nine-slice panel: rounded border around a face.
 TZelSkinImage Panel(int w, int h, float r, TColor32 border, TColor32 face) {
     TZelSkinImage f = New(w, h);
-    Outlined(f, RoundRect(0, 0, float(w), float(h), r), RoundRect(1, 1, float(w) - 1, float(h) - 1, std::max(r - 1, 0.0f)),
-             border, [face](float, float) { return face; });
+    Outlined(f, RoundRect(0, 0, float(w), float(h), r),
+             RoundRect(1, 1, float(w) - 1, float(h) - 1, std::max(r - 1, 0.0f)), border,
+             [face](float, float) { return face; });
     return f;
 }
 
 // Scroll bar pieces, 12 pixels across.
 TZelSkinImage ScrollThumb(bool vertical, int state) {
-    const TColor32 c = state == 0 ? Color32(194, 204, 214) : state == 1 ? Color32(160, 176, 192) : Color32(120, 140, 160);
+    const TColor32 c = state == 0   ? Color32(194, 204, 214)
+                       : state == 1 ? Color32(160, 176, 192)
+                                    : Color32(120, 140, 160);
     TZelSkinImage f = vertical ? New(12, 30) : New(30, 12);
     Fill(f, vertical ? RoundRect(3, 1, 9, 29, 3) : RoundRect(1, 3, 29, 9, 3), c);
     return f;
@@ -272,13 +295,22 @@ TZelSkinImage Tab(int kind) { // 0 down, 1 hover, 2 normal button, 3 hot button,
     switch (kind) {
     case 0:
         Fill(f, Rect(0, 0, 60, 26), Color32(225, 236, 242)); // opaque: under it the client colour
-        Outlined(f, shape, RoundRect(1, 1, 59, 30, 2), kTrackBorder, [](float, float) { return kWhite; });
+        Outlined(f, shape, RoundRect(1, 1, 59, 30, 2), kTrackBorder,
+                 [](float, float) { return kWhite; });
         Fill(f, Rect(2, 1, 58, 3), kAccent);
         break;
-    case 1: Fill(f, shape, Alpha(kWhite, 110)); break;
-    case 2: Fill(f, shape, Alpha(kWhite, 60)); break;
-    case 3: Fill(f, shape, Alpha(kAccentHot, 60)); break;
-    default: Fill(f, shape, Alpha(kAccent, 110)); break;
+    case 1:
+        Fill(f, shape, Alpha(kWhite, 110));
+        break;
+    case 2:
+        Fill(f, shape, Alpha(kWhite, 60));
+        break;
+    case 3:
+        Fill(f, shape, Alpha(kAccentHot, 60));
+        break;
+    default:
+        Fill(f, shape, Alpha(kAccent, 110));
+        break;
     }
     return f;
 }
@@ -290,10 +322,12 @@ TZelSkinImage Icon16(const Inside& glyph, TColor32 c, int size = 16) {
 TZelSkinImage Calendar(bool hot) {
     TZelSkinImage f = New(18, 18);
     const TColor32 c = hot ? kAccent : kGlyph;
-    Outlined(f, RoundRect(2, 3, 16, 16, 1.5f), RoundRect(3, 6, 15, 15, 0.5f), c, [](float, float) { return kWhite; });
+    Outlined(f, RoundRect(2, 3, 16, 16, 1.5f), RoundRect(3, 6, 15, 15, 0.5f), c,
+             [](float, float) { return kWhite; });
     Fill(f, Union({Segment(6, 2, 6, 4.5f, 0.8f), Segment(12, 2, 12, 4.5f, 0.8f)}), c);
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 2; ++j) Fill(f, Rect(4.5f + i * 3.5f, 8 + j * 3.5f, 6.5f + i * 3.5f, 10 + j * 3.5f), c);
+        for (int j = 0; j < 2; ++j)
+            Fill(f, Rect(4.5f + i * 3.5f, 8 + j * 3.5f, 6.5f + i * 3.5f, 10 + j * 3.5f), c);
     return f;
 }
 TZelSkinImage Switch(bool on) {
@@ -307,19 +341,21 @@ TZelSkinImage Switch(bool on) {
 
 std::vector<TLibraryPicture> DrawLibraryPictures() {
     std::vector<TLibraryPicture> out;
-    auto add = [&](const char* name, TZelSkinImage img) { out.push_back({name, true, std::move(img)}); };
+    auto add = [&](const char* name, TZelSkinImage img) {
+        out.push_back({name, true, std::move(img)});
+    };
 
-    add("ZelSkinCheckBox", Frames(17, 17, 4, [](TZelSkinImage& f, int i) {
-            f = CheckBox(17, i >= 2, i % 2 == 1);
-        }));
+    add("ZelSkinCheckBox",
+        Frames(17, 17, 4, [](TZelSkinImage& f, int i) { f = CheckBox(17, i >= 2, i % 2 == 1); }));
     add("ZelSkinButton", Frames(24, 24, 4, [](TZelSkinImage& f, int i) {
-            const TColor32 face[4] = {Color32(246, 249, 251), Color32(232, 244, 252), Color32(208, 228, 244),
-                                      Color32(236, 238, 240)};
+            const TColor32 face[4] = {Color32(246, 249, 251), Color32(232, 244, 252),
+                                      Color32(208, 228, 244), Color32(236, 238, 240)};
             const TColor32 border = i == 0 ? kBorder : i == 3 ? Color32(196, 202, 208) : kAccent;
             Outlined(f, RoundRect(0, 0, 24, 24, 3), RoundRect(1, 1, 23, 23, 2), border,
                      [&](float, float) { return face[i]; });
         }));
-    add("ZelSkinRadiobtn", Frames(17, 17, 4, [](TZelSkinImage& f, int i) { f = Radio(i >= 2, i % 2 == 1); }));
+    add("ZelSkinRadiobtn",
+        Frames(17, 17, 4, [](TZelSkinImage& f, int i) { f = Radio(i >= 2, i % 2 == 1); }));
     add("ZelSkinDropdownMenu", Frames(15, 32, 4, [](TZelSkinImage& f, int i) {
             if (i == 1) Fill(f, Rect(0, 0, 15, 32), Alpha(kWhite, 48));
             if (i == 2) Fill(f, Rect(0, 0, 15, 32), Alpha(Color32(0, 0, 0), 48));
@@ -330,35 +366,46 @@ std::vector<TLibraryPicture> DrawLibraryPictures() {
             if (i == 1) Fill(f, RoundRect(0, 0, 22, 22, 3), Alpha(kAccentHot, 56));
             if (i == 2) Fill(f, RoundRect(0, 0, 22, 22, 3), Alpha(kAccent, 110));
         }));
-    add("ZelSkinMsgIcon_Error", MsgIcon(Color32(240, 84, 80), Color32(200, 36, 36), Cross(16, 16, 5.5f, 1.8f), false));
+    add("ZelSkinMsgIcon_Error",
+        MsgIcon(Color32(240, 84, 80), Color32(200, 36, 36), Cross(16, 16, 5.5f, 1.8f), false));
     add("ZelSkinMsgIcon_Warn",
         MsgIcon(Color32(255, 200, 60), Color32(236, 150, 0),
                 Union({Segment(16, 11, 16, 19, 1.8f), Circle(16, 23.5f, 1.9f)}), true));
-    add("ZelSkinMsgIcon_Info", MsgIcon(Color32(64, 160, 230), kAccent,
-                                       Union({Circle(16, 9.5f, 2.1f), Segment(16, 14, 16, 23, 1.9f)}), false));
-    add("ZelSkinMsgIcon_OK", MsgIcon(Color32(80, 196, 110), Color32(34, 150, 70), Check(16, 16, 15, 1.8f), false));
+    add("ZelSkinMsgIcon_Info",
+        MsgIcon(Color32(64, 160, 230), kAccent,
+                Union({Circle(16, 9.5f, 2.1f), Segment(16, 14, 16, 23, 1.9f)}), false));
+    add("ZelSkinMsgIcon_OK",
+        MsgIcon(Color32(80, 196, 110), Color32(34, 150, 70), Check(16, 16, 15, 1.8f), false));
     add("ZelSkinMsgIcon_Question",
         MsgIcon(Color32(64, 160, 230), kAccent,
-                Union({Arc(16, 12.5f, 4.5f, 1.7f, -90, 180), Segment(16, 17, 16, 19, 1.7f), Circle(16, 23.5f, 1.9f)}),
+                Union({Arc(16, 12.5f, 4.5f, 1.7f, -90, 180), Segment(16, 17, 16, 19, 1.7f),
+                       Circle(16, 23.5f, 1.9f)}),
                 false));
     add("ZelSkinBorderHot", Panel(9, 9, 2, kAccent, Alpha(kWhite, 0)));
     add("ZelSkinBorderNormal", Panel(9, 9, 2, kTrackBorder, Alpha(kWhite, 0)));
-    add("ZelSkinBtn_close", TitleButton(39, Cross(19.5f, 9.5f, 4.2f, 0.75f), kCloseHot, kClosePressed));
-    add("ZelSkinBtn_max", TitleButton(28, Minus(Rect(9, 5, 19, 14), Rect(10.2f, 6.8f, 17.8f, 12.8f)),
-                                      Alpha(kWhite, 46), Alpha(Color32(0, 0, 0), 40)));
-    add("ZelSkinBtn_mini", TitleButton(28, Rect(9, 9, 19, 10.2f), Alpha(kWhite, 46), Alpha(Color32(0, 0, 0), 40)));
+    add("ZelSkinBtn_close",
+        TitleButton(39, Cross(19.5f, 9.5f, 4.2f, 0.75f), kCloseHot, kClosePressed));
+    add("ZelSkinBtn_max",
+        TitleButton(28, Minus(Rect(9, 5, 19, 14), Rect(10.2f, 6.8f, 17.8f, 12.8f)),
+                    Alpha(kWhite, 46), Alpha(Color32(0, 0, 0), 40)));
+    add("ZelSkinBtn_mini",
+        TitleButton(28, Rect(9, 9, 19, 10.2f), Alpha(kWhite, 46), Alpha(Color32(0, 0, 0), 40)));
     add("ZelSkinBtn_restore",
         TitleButton(28,
                     Union({Minus(Rect(9, 7, 17, 14), Rect(10.2f, 8.8f, 15.8f, 12.8f)),
-                           Minus(Union({Rect(11, 5, 19, 6.2f), Rect(17.8f, 5, 19, 12)}), Rect(9, 7, 17, 14))}),
+                           Minus(Union({Rect(11, 5, 19, 6.2f), Rect(17.8f, 5, 19, 12)}),
+                                 Rect(9, 7, 17, 14))}),
                     Alpha(kWhite, 46), Alpha(Color32(0, 0, 0), 40)));
     add("ZelSkinTips_close", Frames(16, 16, 3, [](TZelSkinImage& f, int i) {
-            if (i > 0) Fill(f, Circle(8, 8, 7.5f), i == 1 ? Color32(226, 232, 238) : Color32(204, 214, 224));
+            if (i > 0)
+                Fill(f, Circle(8, 8, 7.5f),
+                     i == 1 ? Color32(226, 232, 238) : Color32(204, 214, 224));
             Fill(f, Cross(8, 8, 3.2f, 0.75f), i == 0 ? kGlyph : Color32(60, 72, 84));
         }));
     add("ZelSkinSlider_dragBackground", [] {
         TZelSkinImage f = New(14, 14);
-        Outlined(f, Circle(7, 7, 6.5f), Circle(7, 7, 5.3f), kAccent, [](float, float) { return kWhite; });
+        Outlined(f, Circle(7, 7, 6.5f), Circle(7, 7, 5.3f), kAccent,
+                 [](float, float) { return kWhite; });
         return f;
     }());
     add("ZelSkinPreview_bkg", Panel(20, 20, 3, kTrackBorder, Color32(250, 252, 253)));
@@ -370,10 +417,12 @@ std::vector<TLibraryPicture> DrawLibraryPictures() {
     add("ZelSkinPasswordchar", Icon16(Circle(4, 4, 3), Color32(40, 40, 40), 8));
     add("ZelSkinKeyboard", [] {
         TZelSkinImage f = New(20, 14);
-        Outlined(f, RoundRect(0.5f, 1.5f, 19.5f, 13.5f, 2), RoundRect(1.6f, 2.6f, 18.4f, 12.4f, 1), kGlyph,
-                 [](float, float) { return kWhite; });
-        for (int i = 0; i < 5; ++i) Fill(f, Rect(3.5f + i * 3, 4.5f, 5 + i * 3, 6), kGlyph);
-        for (int i = 0; i < 4; ++i) Fill(f, Rect(5 + i * 3, 7.2f, 6.5f + i * 3, 8.7f), kGlyph);
+        Outlined(f, RoundRect(0.5f, 1.5f, 19.5f, 13.5f, 2), RoundRect(1.6f, 2.6f, 18.4f, 12.4f, 1),
+                 kGlyph, [](float, float) { return kWhite; });
+        for (int i = 0; i < 5; ++i)
+            Fill(f, Rect(3.5f + i * 3, 4.5f, 5 + i * 3, 6), kGlyph);
+        for (int i = 0; i < 4; ++i)
+            Fill(f, Rect(5 + i * 3, 7.2f, 6.5f + i * 3, 8.7f), kGlyph);
         Fill(f, Rect(6, 10, 14, 11.2f), kGlyph);
         return f;
     }());
@@ -381,13 +430,15 @@ std::vector<TLibraryPicture> DrawLibraryPictures() {
     add("ZelSkinDrop_arrow_normal", Icon16(Chevron(8, 8, 3.5f, 2, 0.8f), kGlyph));
     add("ZelSkinExpand_1", [] {
         TZelSkinImage f = New(9, 9);
-        Outlined(f, Rect(0, 0, 9, 9), Rect(1, 1, 8, 8), kBorder, [](float, float) { return kWhite; });
+        Outlined(f, Rect(0, 0, 9, 9), Rect(1, 1, 8, 8), kBorder,
+                 [](float, float) { return kWhite; });
         Fill(f, Union({Rect(2, 4, 7, 5), Rect(4, 2, 5, 7)}), Color32(40, 60, 80));
         return f;
     }());
     add("ZelSkinExpand_2", [] {
         TZelSkinImage f = New(9, 9);
-        Outlined(f, Rect(0, 0, 9, 9), Rect(1, 1, 8, 8), kBorder, [](float, float) { return kWhite; });
+        Outlined(f, Rect(0, 0, 9, 9), Rect(1, 1, 8, 8), kBorder,
+                 [](float, float) { return kWhite; });
         Fill(f, Rect(2, 4, 7, 5), Color32(40, 60, 80));
         return f;
     }());
@@ -437,7 +488,9 @@ std::vector<TLibraryPicture> DrawLibraryPictures() {
     add("ZelSkinDrag_flag", [] {
         TZelSkinImage f = New(12, 12);
         for (int i = 0; i < 3; ++i)
-            for (int j = 0; j <= i; ++j) Fill(f, Rect(9 - 3.5f * j, 9 - 3.5f * (i - j), 11 - 3.5f * j, 11 - 3.5f * (i - j)), Color32(150, 162, 174));
+            for (int j = 0; j <= i; ++j)
+                Fill(f, Rect(9 - 3.5f * j, 9 - 3.5f * (i - j), 11 - 3.5f * j, 11 - 3.5f * (i - j)),
+                     Color32(150, 162, 174));
         return f;
     }());
     add("ZelSkinSwitch_on", Switch(true));
@@ -452,11 +505,17 @@ std::vector<TLibraryPicture> DrawLibraryPictures() {
             if (i == 2) Fill(f, RoundRect(0, 0, 20, 20, 3), Alpha(kWhite, 130));
             Fill(f, RoundRect(5, 5, 15, 15, 2), kAccent);
         }));
-    add("ZelSkinBrower_back", Icon16(Union({Segment(3.5f, 8, 12.5f, 8, 0.9f), Chevron(6, 8, 3.5f, 3, 0.9f)}), kGlyph));
-    add("ZelSkinBrower_front", Icon16(Union({Segment(3.5f, 8, 12.5f, 8, 0.9f), Chevron(10, 8, 3.5f, 1, 0.9f)}), kGlyph));
-    add("ZelSkinBrower_up", Icon16(Union({Segment(8, 3.5f, 8, 12.5f, 0.9f), Chevron(8, 6, 3.5f, 0, 0.9f)}), kGlyph));
-    add("ZelSkinBrower_down", Icon16(Union({Segment(8, 3.5f, 8, 12.5f, 0.9f), Chevron(8, 10, 3.5f, 2, 0.9f)}), kGlyph));
-    add("ZelSkinSearch_icon", Icon16(Union({Ring(6.5f, 6.5f, 4.2f, 0.9f), Segment(9.6f, 9.6f, 13.5f, 13.5f, 1.1f)}), kGlyph));
+    add("ZelSkinBrower_back",
+        Icon16(Union({Segment(3.5f, 8, 12.5f, 8, 0.9f), Chevron(6, 8, 3.5f, 3, 0.9f)}), kGlyph));
+    add("ZelSkinBrower_front",
+        Icon16(Union({Segment(3.5f, 8, 12.5f, 8, 0.9f), Chevron(10, 8, 3.5f, 1, 0.9f)}), kGlyph));
+    add("ZelSkinBrower_up",
+        Icon16(Union({Segment(8, 3.5f, 8, 12.5f, 0.9f), Chevron(8, 6, 3.5f, 0, 0.9f)}), kGlyph));
+    add("ZelSkinBrower_down",
+        Icon16(Union({Segment(8, 3.5f, 8, 12.5f, 0.9f), Chevron(8, 10, 3.5f, 2, 0.9f)}), kGlyph));
+    add("ZelSkinSearch_icon",
+        Icon16(Union({Ring(6.5f, 6.5f, 4.2f, 0.9f), Segment(9.6f, 9.6f, 13.5f, 13.5f, 1.1f)}),
+               kGlyph));
     add("ZelSkinCalendar_18_N", Calendar(false));
     add("ZelSkinCalendar_18_H", Calendar(true));
     add("ZelSkinSpin_normal_up", Spin(0, 0));
@@ -466,10 +525,12 @@ std::vector<TLibraryPicture> DrawLibraryPictures() {
     add("ZelSkinSpin_highlight_down", Spin(2, 1));
     add("ZelSkinSpin_pushed_down", Spin(2, 2));
     add("ZelSkinToolbtn", Frames(24, 24, 3, [](TZelSkinImage& f, int i) {
-            if (i == 1) Outlined(f, RoundRect(0, 0, 24, 24, 3), RoundRect(1, 1, 23, 23, 2), Alpha(kAccent, 120),
-                                 [](float, float) { return Alpha(kAccentHot, 40); });
-            if (i == 2) Outlined(f, RoundRect(0, 0, 24, 24, 3), RoundRect(1, 1, 23, 23, 2), Alpha(kAccent, 170),
-                                 [](float, float) { return Alpha(kAccent, 80); });
+            if (i == 1)
+                Outlined(f, RoundRect(0, 0, 24, 24, 3), RoundRect(1, 1, 23, 23, 2),
+                         Alpha(kAccent, 120), [](float, float) { return Alpha(kAccentHot, 40); });
+            if (i == 2)
+                Outlined(f, RoundRect(0, 0, 24, 24, 3), RoundRect(1, 1, 23, 23, 2),
+                         Alpha(kAccent, 170), [](float, float) { return Alpha(kAccent, 80); });
         }));
     add("ZelSkinCheckedCheckbox_18", CheckBox(18, true, false));
     add("ZelSkinCheckedCheckbox_h_18", CheckBox(18, true, true));
