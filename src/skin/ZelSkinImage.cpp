@@ -284,6 +284,61 @@ void TZelPainter::FrameRect(const TRect& r, TColor32 c, TDrawMode mode) {
 
 namespace {
 
+// Coverage of a pixel by 4 × 4 samples, 0…16.
+template <typename Inside> int Coverage(int x, int y, const Inside& inside) {
+    int hits = 0;
+    for (int sy = 0; sy < 4; ++sy)
+        for (int sx = 0; sx < 4; ++sx) hits += inside(x + (sx + 0.5f) / 4, y + (sy + 0.5f) / 4);
+    return hits;
+}
+
+} // namespace
+
+void TZelPainter::FillRoundRectSmooth(const TRect& r, float rx, float ry, TColor32 c) {
+    if (r.IsEmpty()) return;
+    rx = std::clamp(rx, 0.0f, r.Width() / 2.0f);
+    ry = std::clamp(ry, 0.0f, r.Height() / 2.0f);
+    const float x0 = float(r.Left), y0 = float(r.Top), x1 = float(r.Right), y1 = float(r.Bottom);
+    auto inside = [&](float x, float y) {
+        const float cx = std::clamp(x, x0 + rx, x1 - rx), cy = std::clamp(y, y0 + ry, y1 - ry);
+        if (rx <= 0 || ry <= 0) return true;
+        const float dx = (x - cx) / rx, dy = (y - cy) / ry;
+        return dx * dx + dy * dy <= 1.0f;
+    };
+    TRect d = r.Offset(FOrigin.X, FOrigin.Y).Intersect(FClip);
+    for (int ty = d.Top; ty < d.Bottom; ++ty)
+        for (int tx = d.Left; tx < d.Right; ++tx) {
+            const int cov = Coverage(tx - FOrigin.X, ty - FOrigin.Y, inside);
+            if (cov == 0) continue;
+            TColor32& p = FTarget->ScanLine(ty)[tx];
+            p = BlendPixel(p, c, uint8_t((cov * 255 + 8) / 16));
+        }
+}
+
+void TZelPainter::StrokeSmooth(float x1, float y1, float x2, float y2, float width, TColor32 c) {
+    const float half = width / 2;
+    if (half <= 0) return;
+    const float ax = x1 + 0.5f, ay = y1 + 0.5f, bx = x2 + 0.5f, by = y2 + 0.5f;
+    const float dx = bx - ax, dy = by - ay, len2 = std::max(dx * dx + dy * dy, 1e-6f);
+    auto inside = [&](float x, float y) {
+        const float t = std::clamp(((x - ax) * dx + (y - ay) * dy) / len2, 0.0f, 1.0f);
+        const float px = ax + t * dx - x, py = ay + t * dy - y;
+        return px * px + py * py <= half * half;
+    };
+    TRect box{int(std::floor(std::min(ax, bx) - half)), int(std::floor(std::min(ay, by) - half)),
+              int(std::ceil(std::max(ax, bx) + half)) + 1, int(std::ceil(std::max(ay, by) + half)) + 1};
+    TRect d = box.Offset(FOrigin.X, FOrigin.Y).Intersect(FClip);
+    for (int ty = d.Top; ty < d.Bottom; ++ty)
+        for (int tx = d.Left; tx < d.Right; ++tx) {
+            const int cov = Coverage(tx - FOrigin.X, ty - FOrigin.Y, inside);
+            if (cov == 0) continue;
+            TColor32& p = FTarget->ScanLine(ty)[tx];
+            p = BlendPixel(p, c, uint8_t((cov * 255 + 8) / 16));
+        }
+}
+
+namespace {
+
 TColor32 MixDiv(TColor32 from, TColor32 to, int64_t r, int64_t n) {
     TColor32 out = 0;
     for (int shift = 0; shift < 32; shift += 8) {

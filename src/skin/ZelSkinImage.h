@@ -122,6 +122,13 @@ public:
     // The outline of a rectangle, one pixel inside its edges.
     void FrameRect(const TRect& r, TColor32 c, TDrawMode mode = dmBlend);
 
+    // Anti-aliased shapes, blended (coverage × the colour's alpha). A rounded
+    // rectangle with corner ellipses of rx × ry (the platform's RoundRect
+    // takes their full size; these are the radii), and a stroke of `width`
+    // with round ends from (x1, y1) to (x2, y2), pixel centres at + 0.5.
+    void FillRoundRectSmooth(const TRect& r, float rx, float ry, TColor32 c);
+    void StrokeSmooth(float x1, float y1, float x2, float y2, float width, TColor32 c);
+
     // Linear gradient over the rectangle, first row `from`; row r of n holds,
     // per channel, from + (to − from)·r ÷ n (integer division), so the last
     // row stops one step short of `to`. The clip may cut the rectangle; the

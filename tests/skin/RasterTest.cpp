@@ -196,6 +196,26 @@ TEST(Painter, LinesLeaveOutTheLastPoint) {
     EXPECT_EQ(img.Pixel(4, 4), 0u);
 }
 
+TEST(Painter, SmoothShapesCoverEdgesPartly) {
+    TZelSkinImage img(20, 12, Color32(0, 0, 0));
+    TZelPainter p(img);
+    p.Translate(2, 1);
+    p.FillRoundRectSmooth(TRect{0, 0, 16, 10}, 4, 4, Color32(255, 255, 255, 128));
+    EXPECT_EQ(img.Pixel(10, 6), Color32(128, 128, 128)); // inside: the colour at its alpha
+    EXPECT_EQ(img.Pixel(1, 6), Color32(0, 0, 0));       // left of it: untouched
+    EXPECT_EQ(img.Pixel(2, 1), Color32(0, 0, 0));       // the rounded-off corner
+    const int corner = RedOf(img.Pixel(3, 2));          // on the arc: partly covered
+    EXPECT_GT(corner, 0);
+    EXPECT_LT(corner, 128);
+
+    TZelSkinImage line(12, 5, Color32(0, 0, 0));
+    TZelPainter(line).StrokeSmooth(2, 2, 9, 2, 3, Color32(255, 255, 255));
+    EXPECT_EQ(line.Pixel(5, 2), Color32(255, 255, 255));
+    EXPECT_EQ(line.Pixel(5, 0), Color32(0, 0, 0));
+    EXPECT_GT(RedOf(line.Pixel(10, 2)), 0); // the round end reaches past the end point
+    EXPECT_EQ(line.Pixel(11, 2), Color32(0, 0, 0));
+}
+
 TEST(BoxBlur, MeanOfTheWindowInsideTheImage) {
     TZelSkinImage img(5, 1, Color32(0, 0, 0));
     img.SetPixel(2, 0, Color32(255, 255, 255, 7));
