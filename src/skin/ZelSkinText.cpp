@@ -196,8 +196,16 @@ public:
         TZelFontMetrics m;
         if (r.primary && SetPixels(r.primary, pixels)) {
             const FT_Size_Metrics& sm = r.primary->face->size->metrics;
-            m.Ascent = int((sm.ascender + 63) >> 6);
-            m.Descent = int((-sm.descender + 63) >> 6);
+            if (r.chinese) {
+                // The Windows Chinese faces are laid out on the em square
+                // (SimSun: ascent 220/256): a 12-pixel font is 12 rows high,
+                // which is what the windows' label sizes are made for.
+                m.Ascent = (pixels * 220 + 128) / 256;
+                m.Descent = pixels - m.Ascent;
+            } else {
+                m.Ascent = int((sm.ascender + 63) >> 6);
+                m.Descent = int((-sm.descender + 63) >> 6);
+            }
             m.Height = m.Ascent + m.Descent;
             m.AveCharWidth = Glyph(r, Lookup(r, U'x'), pixels, mono)->advance;
         } else {
