@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <string_view>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -145,6 +146,51 @@ void WriteFileAtomic(const std::string& path, const std::string& data) {
     std::string folder = ExtractFilePath(path);
     Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.fd >= 0) ::fsync(dir.fd);
+}
+
+std::error_code ReplaceFileWith(const std::string& source, const std::string& target) {
+    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.fd < 0) return LastError();
+    struct stat st;
+    if (::fstat(in.fd, &st) != 0) return LastError();
+    mode_t mode = st.st_mode & 07777;
+    struct stat old;
+    bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing) {
+        if (S_ISDIR(old.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+        mode = old.st_mode & 07777;
+    }
+
+    std::string tmpl = target + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    Fd out(::mkostemp(name.data(), O_CLOEXEC));
+    if (out.fd < 0) return LastError();
+    std::string tmp(name.data());
+    auto fail = [&](std::error_code ec) {
+        ::unlink(tmp.c_str());
+        return ec;
+    };
+    std::vector<char> buf(kCopyBlock);
+    bool first = true;
+    for (;;) {
+        ssize_t n = ::read(in.fd, buf.data(), buf.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(LastError());
+        }
+        if (n == 0) break;
+        if (first && !replacing) {
+            std::string_view head(buf.data(), static_cast<size_t>(n));
+            if (head.substr(0, 4) == "\x7f" "ELF" || head.substr(0, 2) == "#!") mode |= (mode & 0444) >> 2;
+        }
+        first = false;
+        if (!WriteAll(out.fd, buf.data(), static_cast<size_t>(n))) return fail(LastError());
+    }
+    if (::fchmod(out.fd, mode) != 0 || ::fsync(out.fd) != 0) return fail(LastError());
+    if (::close(out.release()) != 0) return fail(LastError());
+    if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(LastError());
+    return {};
 }
 
 bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }

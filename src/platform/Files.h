@@ -41,6 +41,14 @@ std::error_code CopyFileOver(const std::string& source, const std::string& targe
 // The old file's permission bits are kept. Throws FileError.
 void WriteFileAtomic(const std::string& path, const std::string& data);
 
+// Puts a copy of source in place of target so that target is always either
+// the old file whole or the new one: the copy is written to a temporary file
+// beside target, flushed and renamed over it. An existing target's permission
+// bits are kept; a new target gets the source's, plus the execute bits when
+// the content is a program (an ELF image or a script). Returns an empty error
+// code on success; on failure target is untouched.
+std::error_code ReplaceFileWith(const std::string& source, const std::string& target);
+
 bool DeleteFile(const std::string& path);
 // Creates one folder level; true when it exists afterwards.
 bool CreateFolder(const std::string& path);

@@ -38,7 +38,18 @@ struct HttpClient::Impl {
     std::string errorBody;
     const BeginHandler* onBegin = nullptr;
     const DataHandler* onData = nullptr;
+    const WorkHandler* onWork = nullptr;
+    size_t workGranularity = 0;
+    int64_t received = 0;
+    int64_t reported = 0;
     std::string* sinkText = nullptr;
+
+    void ReportWork(bool final) {
+        if (!onWork || !*onWork || received == reported) return;
+        if (!final && received - reported < static_cast<int64_t>(workGranularity)) return;
+        reported = received;
+        (*onWork)(received);
+    }
 
     static curl_socket_t OpenSocket(void* self, curlsocktype, struct curl_sockaddr* a) {
         auto* impl = static_cast<Impl*>(self);
@@ -92,6 +103,9 @@ struct HttpClient::Impl {
             impl->stoppedByHandler = true;
             return CURL_WRITEFUNC_ERROR;
         }
+        impl->received += static_cast<int64_t>(size);
+        impl->ReportWork(false);
+        if (impl->abort) return CURL_WRITEFUNC_ERROR;
         return size;
     }
 
@@ -141,18 +155,21 @@ std::string HttpClient::Post(const std::string& url, const std::string& body) {
     FImpl->sinkText = &answer;
     FImpl->onBegin = nullptr;
     FImpl->onData = nullptr;
+    FImpl->onWork = nullptr;
     Perform(url);
     return answer;
 }
 
 void HttpClient::Get(const std::string& url, const BeginHandler& onBegin,
-                     const DataHandler& onData) {
+                     const DataHandler& onData, const WorkHandler& onWork) {
     CURL* c = FImpl->curl;
     curl_easy_reset(c);
     curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
     FImpl->sinkText = nullptr;
     FImpl->onBegin = &onBegin;
     FImpl->onData = &onData;
+    FImpl->onWork = &onWork;
+    FImpl->workGranularity = FWorkGranularity;
     Perform(url);
 }
 
@@ -169,6 +186,7 @@ void HttpClient::Perform(const std::string& url) {
     impl.lastActivity = Clock::now();
     impl.lastDown = impl.lastUp = 0;
     impl.begun = false;
+    impl.received = impl.reported = 0;
     impl.status = 0;
     impl.errorBody.clear();
     impl.errorBuffer[0] = '\0';
@@ -209,6 +227,7 @@ void HttpClient::Perform(const std::string& url) {
         curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &impl.status);
         impl.Begin();
     }
+    if (rc == CURLE_OK && impl.Is2xx()) impl.ReportWork(true);
     if (rc == CURLE_OK) {
         if (impl.Is2xx()) return;
         // The status line's reason phrase is not kept by curl; the code says enough.

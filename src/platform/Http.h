@@ -63,8 +63,13 @@ public:
     using BeginHandler = std::function<void(long status, int64_t contentLength)>;
     // Called with each piece of the body; false stops the transfer (Aborted).
     using DataHandler = std::function<bool(const char* data, size_t size)>;
+    // Called with the running count of body bytes received, after every
+    // piece of at least the work granularity and after the last piece.
+    using WorkHandler = std::function<void(int64_t received)>;
     // GETs url; the body of a 2xx answer goes to onData. Throws HttpError.
-    void Get(const std::string& url, const BeginHandler& onBegin, const DataHandler& onData);
+    void Get(const std::string& url, const BeginHandler& onBegin, const DataHandler& onData,
+             const WorkHandler& onWork = {});
+    void SetWorkGranularity(size_t bytes) { FWorkGranularity = bytes; }
 
     // Drops the connection; may be called from another thread while a
     // transfer runs, which then fails with Aborted soon after.
@@ -78,6 +83,7 @@ private:
     std::vector<std::pair<std::string, std::string>> FHeaders;
     int FReadTimeoutMs = 0;
     bool FCloseAfterRequest = false;
+    size_t FWorkGranularity = 256 * 1024;
     std::string FCaFile;
 };
 

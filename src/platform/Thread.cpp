@@ -10,9 +10,19 @@ TThread::~TThread() {
             FThread.detach();
         } else {
             Terminate();
-            FThread.join();
+            WaitFor();
         }
     }
+}
+
+TThread::TNotifyEvent TThread::OnTerminate() const {
+    std::lock_guard<std::mutex> lock(FHandlerMutex);
+    return FOnTerminate;
+}
+
+void TThread::SetOnTerminate(TNotifyEvent handler) {
+    std::lock_guard<std::mutex> lock(FHandlerMutex);
+    FOnTerminate = std::move(handler);
 }
 
 void TThread::Start() {
@@ -22,7 +32,9 @@ void TThread::Start() {
 }
 
 void TThread::WaitFor() {
-    if (FThread.joinable() && FThread.get_id() != std::this_thread::get_id()) FThread.join();
+    if (!FThread.joinable() || FThread.get_id() == std::this_thread::get_id()) return;
+    if (IsMainThread()) RunMessageLoopUntil([this] { return FFinished.load(); });
+    FThread.join();
 }
 
 void TThread::Synchronize(const std::function<void()>& fn) { SendToMainThread(fn); }
@@ -33,10 +45,10 @@ void TThread::Run() {
     } catch (...) {
         FFatalException = std::current_exception();
     }
-    if (FOnTerminate) {
+    if (OnTerminate()) {
         Synchronize([this] {
             // Read again on the main thread: the handler may have been removed meanwhile.
-            if (FOnTerminate) FOnTerminate(this);
+            if (auto handler = OnTerminate()) handler(this);
         });
     }
     FFinished = true;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace platform {
@@ -23,14 +24,16 @@ public:
 
     void Start();
     void Terminate() { FTerminated = true; }
-    // Waits for the body (and the termination handler) to finish. Not for a
-    // thread that frees itself.
+    // Waits for the body (and the termination handler) to finish; on the main
+    // thread it keeps running the calls that workers hand over meanwhile. Not
+    // for a thread that frees itself.
     void WaitFor();
 
     bool FreeOnTerminate() const { return FFreeOnTerminate; }
+    // Set before Start(), or by the owner that destroys the thread itself.
     void SetFreeOnTerminate(bool value) { FFreeOnTerminate = value; }
-    const TNotifyEvent& OnTerminate() const { return FOnTerminate; }
-    void SetOnTerminate(TNotifyEvent handler) { FOnTerminate = std::move(handler); }
+    TNotifyEvent OnTerminate() const;
+    void SetOnTerminate(TNotifyEvent handler);
     bool Terminated() const { return FTerminated; }
     bool Finished() const { return FFinished; }
     // What escaped Execute, if anything.
@@ -49,7 +52,8 @@ private:
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};
     bool FStarted = false;
-    bool FFreeOnTerminate = false;
+    std::atomic<bool> FFreeOnTerminate{false};
+    mutable std::mutex FHandlerMutex;
     TNotifyEvent FOnTerminate;
     std::exception_ptr FFatalException;
 };

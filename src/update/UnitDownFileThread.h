@@ -1,0 +1,90 @@
+#pragma once
+// The download worker: fetches the items that need it one after another,
+// puts each in place and reports progress to the window on the main thread.
+#include "platform/Http.h"
+#include "platform/Thread.h"
+#include "update/UnitDownloadFileItem.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class TDownFileThread;
+using TDownloadEvent = std::function<void(TDownFileThread* sender, TDownloadFileItem* downItem)>;
+
+class TDownFileThread : public platform::TThread {
+public:
+    TDownFileThread() = default;
+    // Destroyed while its thread runs: nothing more reaches the window, the
+    // connection is closed and the thread has ended before anything is freed.
+    ~TDownFileThread() override;
+
+    TDownloadItemList* List() const { return FList; }
+    void SetList(TDownloadItemList* v) { FList = v; }
+    const std::string& AppRootPath() const { return FAppRootPath; }
+    void SetAppRootPath(const std::string& v) { FAppRootPath = v; }
+    const TDownloadEvent& OnDownloadItemNotify() const { return FOnDownloadItemNotify; }
+    void SetOnDownloadItemNotify(TDownloadEvent v) { FOnDownloadItemNotify = std::move(v); }
+    const TDownloadEvent& OnDownloadItemComplete() const { return FOnDownloadItemComplete; }
+    void SetOnDownloadItemComplete(TDownloadEvent v) { FOnDownloadItemComplete = std::move(v); }
+    const TDownloadEvent& OnDownloadItemError() const { return FOnDownloadItemError; }
+    void SetOnDownloadItemError(TDownloadEvent v) { FOnDownloadItemError = std::move(v); }
+    bool Abort() const { return FAbort; }
+    // Setting it also closes the connection at once, so that a stalled
+    // transfer stops too.
+    void SetAbort(bool v);
+    const std::string& ErrorText() const { return FErrorText; }
+    bool NeedUpdateLauncher() const { return FNeedUpdateLauncher; }
+    int32_t DownloadFileTotal() const { return FDownloadFileTotal; }
+    void SetDownloadFileTotal(int32_t v) { FDownloadFileTotal = v; }
+    int32_t DownloadFileCount() const { return FDownloadFileCount; }
+    void SetDownloadFileCount(int32_t v) { FDownloadFileCount = v; }
+    int64_t TotalSize() const { return FTotalSize; }
+    int64_t ReceiveTotalSize() const { return FReceiveTotalSize; }
+
+    bool IsUpgradeSuccessful() const { return FDownloadFileCount == FDownloadFileTotal; }
+
+    // A PEM file of certificates to trust besides the system's (tests, and
+    // servers with a private certificate authority).
+    void SetTrustedCaFile(const std::string& path) { FTrustedCaFile = path; }
+
+    // 32 uppercase hexadecimal digits of a fresh random GUID.
+    static std::string NewRequestToken();
+
+protected:
+    void Execute() override;
+
+private:
+    bool DownloadOneFile(TDownloadFileItem* item);
+    bool ApplyDownloadedFile(TDownloadFileItem* item);
+    bool CreateFileFolders(TDownloadFileItem* item);
+    bool MoveTempFile(const std::string& source, const std::string& target);
+    void ExtractZipPackage(TDownloadFileItem* item);
+    void ClientWorkBegin(int64_t announced);
+    void ClientWork(int64_t count);
+    void DoDownloadItemNotify();
+    void DoDownloadItemComplete();
+    void DoDownloadItemError();
+    void Raise(const TDownloadEvent TDownFileThread::*event, bool evenWhenAborted);
+
+    TDownloadItemList* FList = nullptr;
+    std::string FAppRootPath;
+    TDownloadEvent FOnDownloadItemNotify;
+    TDownloadEvent FOnDownloadItemComplete;
+    TDownloadEvent FOnDownloadItemError;
+    std::atomic<bool> FAbort{false};
+    std::string FErrorText;
+    bool FNeedUpdateLauncher = false;
+    int32_t FDownloadFileTotal = 0;
+    int32_t FDownloadFileCount = 0;
+    int64_t FTotalSize = 0;
+    int64_t FReceiveTotalSize = 0;
+    std::mutex FClientMutex; // the window's stop request reaches the client from the main thread
+    std::unique_ptr<platform::HttpClient> FHttpClient;
+    TDownloadFileItem* FCurrentItem = nullptr;
+    int64_t FHasDownloadSize = 0;
+    std::string FTrustedCaFile;
+};
