@@ -3,10 +3,10 @@
 #include "update/zip/ZipArchive.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -15,7 +15,7 @@ namespace zip {
 namespace {
 
 std::string Reason(int error) {
-    return std::string(" (") + std::strerror(error) + ")";
+    return " (" + std::error_code(error, std::generic_category()).message() + ")";
 }
 
 // A name that would land outside the unpacking folder: absolute, with a drive
@@ -37,6 +37,8 @@ bool IsSafeName(std::string_view name) {
     return true;
 }
 
+constexpr char kDelim = platform::kPathDelim;
+
 class Extractor {
 public:
     Extractor(ZipArchive& archive) : FArchive(archive) {}
@@ -44,7 +46,7 @@ public:
     // Creates the folder (native path) and the missing ones above it, one
     // level at a time, from the top down. Iterative: names may be deep.
     void EnsureFolder(std::string folder) {
-        while (folder.size() > 1 && folder.back() == '/')
+        while (folder.size() > 1 && folder.back() == kDelim)
             folder.pop_back();
         if (folder.empty() || FKnownFolders.count(folder)) return;
         std::vector<size_t> missing; // lengths of the prefixes to create
@@ -52,8 +54,8 @@ public:
             std::string prefix = folder.substr(0, length);
             if (FKnownFolders.count(prefix) || platform::DirectoryExists(prefix)) break;
             missing.push_back(length);
-            size_t cut = folder.find_last_of('/', length - 1);
-            while (cut != std::string::npos && cut > 0 && folder[cut - 1] == '/')
+            size_t cut = folder.find_last_of(kDelim, length - 1);
+            while (cut != std::string::npos && cut > 0 && folder[cut - 1] == kDelim)
                 --cut;
             if (cut == std::string::npos || cut == 0) break;
             length = cut;
@@ -143,7 +145,7 @@ void ExtractZipTo(const std::string& archivePath, const std::string& folder) {
             throw ZipError("条目名称不是压缩包内的相对路径 : " + archivePath + " : " + entry.name);
 
     std::string base = folder;
-    if (base.empty() || (base.back() != '\\' && base.back() != '/')) base += '\\';
+    if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
     Extractor out(archive);
     for (const ZipEntry& entry : archive.Entries()) {
         std::string path = platform::NativePath(base + entry.name);

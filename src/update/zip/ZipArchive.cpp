@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -70,6 +70,11 @@ std::string Cp437ToUtf8(std::string_view bytes) {
     bool ascii = std::all_of(bytes.begin(), bytes.end(),
                              [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     return ascii ? std::string(bytes) : platform::ToUtf8(bytes, "CP437");
+}
+
+// The reason of the last failed call; strerror is not safe on a worker thread.
+std::string ErrnoText() {
+    return " (" + std::error_code(errno, std::generic_category()).message() + ")";
 }
 
 const char* MethodName(uint16_t method) {
@@ -135,7 +140,7 @@ struct ZipArchive::Impl {
             ssize_t n = ::pread(fd, dst, count, static_cast<off_t>(offset));
             if (n < 0) {
                 if (errno == EINTR) continue;
-                throw ZipError("读取压缩包失败 : " + path + " (" + std::strerror(errno) + ")");
+                throw ZipError("读取压缩包失败 : " + path + ErrnoText());
             }
             if (n == 0) Corrupt("文件不完整"); // shrank while we read it
             dst += n;
@@ -173,10 +178,9 @@ ZipArchive::ZipArchive(const std::string& path) : FPath(path), FImpl(std::make_u
     Impl& z = *FImpl;
     z.path = path;
     z.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (z.fd < 0) throw ZipError("打开压缩包失败 : " + path + " (" + std::strerror(errno) + ")");
+    if (z.fd < 0) throw ZipError("打开压缩包失败 : " + path + ErrnoText());
     struct stat st;
-    if (::fstat(z.fd, &st) != 0)
-        throw ZipError("打开压缩包失败 : " + path + " (" + std::strerror(errno) + ")");
+    if (::fstat(z.fd, &st) != 0) throw ZipError("打开压缩包失败 : " + path + ErrnoText());
     if (!S_ISREG(st.st_mode)) throw ZipError("打开压缩包失败 : " + path + " (不是文件)");
     z.size = static_cast<uint64_t>(st.st_size);
 
