@@ -193,6 +193,30 @@ std::error_code ReplaceFileWith(const std::string& source, const std::string& ta
     return {};
 }
 
+std::error_code MoveFileOver(const std::string& source, const std::string& target) {
+    struct stat st, old;
+    if (::stat(source.c_str(), &st) != 0) return LastError();
+    mode_t mode = st.st_mode & 07777;
+    if (::stat(target.c_str(), &old) == 0) {
+        if (S_ISDIR(old.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+        mode = old.st_mode & 07777;
+    } else {
+        char head[4] = {};
+        Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+        ssize_t n = in.fd >= 0 ? ::read(in.fd, head, sizeof head) : 0;
+        std::string_view h(head, n > 0 ? static_cast<size_t>(n) : 0);
+        if (h.substr(0, 4) == "\x7f" "ELF" || h.substr(0, 2) == "#!") mode |= (mode & 0444) >> 2;
+    }
+    if (::chmod(source.c_str(), mode) != 0) return LastError();
+    // Renaming over the old file replaces it in one step; ext4 writes the new
+    // data out before such a rename becomes durable.
+    if (::rename(source.c_str(), target.c_str()) == 0) return {};
+    if (errno != EXDEV) return LastError();
+    if (std::error_code ec = ReplaceFileWith(source, target)) return ec;
+    ::unlink(source.c_str());
+    return {};
+}
+
 bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool CreateFolder(const std::string& path) {

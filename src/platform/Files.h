@@ -49,6 +49,12 @@ void WriteFileAtomic(const std::string& path, const std::string& data);
 // code on success; on failure target is untouched.
 std::error_code ReplaceFileWith(const std::string& source, const std::string& target);
 
+// Moves source over target in one step when both lie on one file system
+// (target keeps its permission bits, or gets a program's execute bits as
+// above); otherwise falls back to ReplaceFileWith and deletes source.
+// Returns an empty error code on success; on failure target is untouched.
+std::error_code MoveFileOver(const std::string& source, const std::string& target);
+
 bool DeleteFile(const std::string& path);
 // Creates one folder level; true when it exists afterwards.
 bool CreateFolder(const std::string& path);

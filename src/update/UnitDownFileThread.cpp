@@ -5,6 +5,7 @@
 #include "platform/Md5.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "update/BackgroundDigest.h"
 #include "update/zip/ZipArchive.h"
 
 #include <cerrno>
@@ -128,12 +129,12 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         int fd = CreateTempFile(tempName);
         if (fd < 0)
             throw platform::FileError(tempName, std::error_code(errno, std::generic_category()));
-        platform::Md5 digest;
+        TBackgroundDigest digest;
         try {
             DoDownloadItemNotify();
             item->StartTime = platform::GetTickCount();
-            // The digest is taken from the same bytes as they are written, which
-            // spares reading the whole file back.
+            // The digest is taken from the same bytes as they are written, on a
+            // thread of its own, which spares reading the whole file back.
             FHttpClient->Get(
                 url, [&](long, int64_t announced) { ClientWorkBegin(announced < 0 ? 0 : announced); },
                 [&](const char* data, size_t size) {
@@ -243,10 +244,7 @@ bool TDownFileThread::CreateFileFolders(TDownloadFileItem* item) {
 }
 
 bool TDownFileThread::MoveTempFile(const std::string& source, const std::string& target) {
-    const std::string from = platform::NativePath(source);
-    if (platform::ReplaceFileWith(from, platform::NativePath(target))) return false;
-    platform::DeleteFile(from);
-    return true;
+    return !platform::MoveFileOver(platform::NativePath(source), platform::NativePath(target));
 }
 
 void TDownFileThread::ExtractZipPackage(TDownloadFileItem* item) {

@@ -43,23 +43,24 @@ inline json Entry(const std::string& name, const std::string& data = "x", int me
     return {{"name_hex", Hex(name)}, {"data_hex", Hex(data)}, {"method", method}, {"flags", flags}};
 }
 
-// The spec travels in a file: command lines are too short for large data.
+// The recipe travels in a file: command lines are too short for large data.
 // A Unicode-path field for an entry's "upath" list; crc is "right" or "wrong".
 inline json UPath(const std::string& text, const std::string& crc) {
     return json::array({text, crc});
 }
 
 inline void Fixture(const std::string& command, const std::string& out, const std::string& arg) {
-    std::string spec = out + ".spec";
-    testsupport::WriteFile(spec, arg);
-    Shell("python3 " + Quote(ZIP_FIXTURES) + " " + command + " " + Quote(out) + " " + Quote(spec));
-    std::filesystem::remove(spec);
+    std::string recipe = out + ".recipe";
+    testsupport::WriteFile(recipe, arg);
+    Shell("python3 " + Quote(ZIP_FIXTURES) + " " + command + " " + Quote(out) + " " +
+          Quote(recipe));
+    std::filesystem::remove(recipe);
 }
-inline void MakeRaw(const std::string& out, const json& spec) {
-    Fixture("raw", out, spec.dump());
+inline void MakeRaw(const std::string& out, const json& recipe) {
+    Fixture("raw", out, recipe.dump());
 }
-inline void MakeZipfile(const std::string& out, const json& spec) {
-    Fixture("zipfile", out, spec.dump());
+inline void MakeZipfile(const std::string& out, const json& recipe) {
+    Fixture("zipfile", out, recipe.dump());
 }
 
 // Breaks one entry of a zipfile-made archive: "data" flips a bit of its data,

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Makes the zip packages the zip reader tests use.
 
-  fixtures.py raw OUT SPEC       archive written byte by byte, for what tools do not make
-  fixtures.py zipfile OUT SPEC   archive written by python's zipfile
-  fixtures.py many OUT SPEC      SPEC (a number) small entries; over 65535 needs ZIP64
+  fixtures.py raw OUT RECIPE       archive written byte by byte, for what tools do not make
+  fixtures.py zipfile OUT RECIPE   archive written by python's zipfile
+  fixtures.py many OUT RECIPE      RECIPE (a number) small entries; over 65535 needs ZIP64
   fixtures.py patch ZIP NAME HOW breaks one entry of a zipfile-made archive
 
-SPEC is a JSON file: {"entries": [...]} and options. Entries: {"name": text or "name_hex": bytes, "data": text or "data_hex"
+RECIPE is a JSON file: {"entries": [...]} and options. Entries: {"name": text or "name_hex": bytes, "data": text or "data_hex"
 or "gen": {"kind": "text"|"random", "size": n, "seed": s}, "method": number,
 "flags": n, "extra_hex": bytes, "upath": [[text, "right"|"wrong"], ...],
 "zip64": bool, "date_time": [y, m, d, H, M, S]}.
@@ -68,10 +68,10 @@ def unicode_paths(e, name):
     return out
 
 
-def write_raw(out, spec):
+def write_raw(out, recipe):
     blob = bytearray()
     central = []
-    for e in spec["entries"]:
+    for e in recipe["entries"]:
         name = entry_name(e)
         data = entry_data(e)
         method = e.get("method", 8)
@@ -100,14 +100,14 @@ def write_raw(out, spec):
                                    e.get("flags", 0), method, t, d, crc, fields[0], fields[1],
                                    len(name), len(cd_extra), 0, 0, 0, 0o100644 << 16, fields[2])
                        + name + cd_extra)
-    if spec.get("reverse_cd"):
+    if recipe.get("reverse_cd"):
         central.reverse()
     cd_offset = len(blob)
     for c in central:
         blob += c
     cd_size = len(blob) - cd_offset
     count = len(central)
-    if spec.get("zip64_end"):
+    if recipe.get("zip64_end"):
         end64 = len(blob)
         blob += struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, 0, 0, count, count, cd_size,
                             cd_offset)
@@ -115,7 +115,7 @@ def write_raw(out, spec):
         blob += struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 0xFFFF, 0xFFFF, 0xFFFFFFFF,
                             0xFFFFFFFF, 0)
     else:
-        comment = spec.get("comment", "").encode("utf-8")
+        comment = recipe.get("comment", "").encode("utf-8")
         blob += struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, cd_size, cd_offset,
                             len(comment)) + comment
     with open(out, "wb") as f:
@@ -126,9 +126,9 @@ METHODS = {0: zipfile.ZIP_STORED, 8: zipfile.ZIP_DEFLATED, 12: zipfile.ZIP_BZIP2
            14: zipfile.ZIP_LZMA}
 
 
-def write_zipfile(out, spec):
+def write_zipfile(out, recipe):
     with zipfile.ZipFile(out, "w") as z:
-        for e in spec["entries"]:
+        for e in recipe["entries"]:
             info = zipfile.ZipInfo(e["name"], tuple(e.get("date_time", [2020, 1, 2, 3, 4, 6])))
             info.compress_type = METHODS[e.get("method", 8)]
             if e["name"].endswith("/"):
@@ -171,13 +171,13 @@ def main():
     cmd, out = sys.argv[1], sys.argv[2]
     if cmd in ("raw", "zipfile", "many"):
         with open(sys.argv[3], encoding="utf-8") as f:
-            spec = json.load(f)
+            recipe = json.load(f)
     if cmd == "raw":
-        write_raw(out, spec)
+        write_raw(out, recipe)
     elif cmd == "zipfile":
-        write_zipfile(out, spec)
+        write_zipfile(out, recipe)
     elif cmd == "many":
-        write_many(out, spec)
+        write_many(out, recipe)
     elif cmd == "patch":
         patch(out, sys.argv[3], sys.argv[4])
     else:

@@ -1,0 +1,152 @@
+// Downloading one large file through the worker, with a main thread that
+// handles every notification as the window does, against `curl -o` from the
+// same loopback server.
+//
+//   bench_download [size_mb=1024]
+#include "config/UnitAppConfig.h"
+#include "platform/MainThread.h"
+#include "platform/Paths.h"
+#include "update/Json.h"
+#include "update/UnitDownFileThread.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+std::pair<double, double> InChild(const std::function<int()>& fn) {
+    auto start = Clock::now();
+    pid_t pid = fork();
+    if (pid == 0) _exit(fn());
+    int status = 0;
+    struct rusage ru {};
+    wait4(pid, &status, 0, &ru);
+    double t = Seconds(Clock::now() - start);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "child failed (status %d)\n", status);
+        std::exit(1);
+    }
+    return {t, ru.ru_maxrss / 1024.0};
+}
+
+// Serves GET /big: `size` bytes from memory, in 1 MiB pieces.
+pid_t StartServer(long long size, int& port) {
+    int fds[2];
+    if (pipe(fds) != 0) std::exit(1);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::vector<char> block(1 << 20);
+        std::mt19937_64 rng(7);
+        for (size_t i = 0; i < block.size(); i += 8) *reinterpret_cast<uint64_t*>(&block[i]) = rng();
+        httplib::Server server;
+        server.Get("/big", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(static_cast<size_t>(size), "application/octet-stream",
+                                     [&](size_t offset, size_t length, httplib::DataSink& sink) {
+                                         size_t n = std::min(length, block.size() - offset % block.size());
+                                         sink.write(block.data() + offset % block.size(), n);
+                                         return true;
+                                     });
+        });
+        int p = server.bind_to_any_port("127.0.0.1");
+        if (write(fds[1], &p, sizeof p) != sizeof p) _exit(1);
+        server.listen_after_bind();
+        _exit(0);
+    }
+    close(fds[1]);
+    if (read(fds[0], &port, sizeof port) != sizeof port) std::exit(1);
+    close(fds[0]);
+    return pid;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const long long sizeMb = argc > 1 ? std::atoll(argv[1]) : 1024;
+    const long long size = sizeMb << 20;
+    fs::path root = fs::temp_directory_path() / ("bench-download-" + std::to_string(getpid()));
+    fs::create_directories(root);
+    int port = 0;
+    pid_t server = StartServer(size, port);
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/big";
+
+    auto reference = [&]() -> int {
+        std::string cmd = "curl -s -o '" + (root / "curl.bin").string() + "' '" + url + "'";
+        return std::system(cmd.c_str()) == 0 ? 0 : 1;
+    };
+    auto ours = [&]() -> int {
+        platform::OverrideExecutableFolder(root.string() + "/");
+        AppConfig->LoadFromFile((root / "version.ini").string());
+        AppConfig->SetWriteBack(false);
+        TDownloadItemList list;
+        auto item = std::make_unique<TDownloadFileItem>();
+        item->BuildFromJson(JsonValue::Parse(
+            R"({"fileName":"big.bin","clientDir":"","fileVer":"1","fileType":"file","fileSize":)" +
+            std::to_string(size) + R"(,"fileUrl":")" + url + R"(","remark":""})"));
+        list.push_back(std::move(item));
+        bool done = false, ok = false;
+        long long notifications = 0;
+        std::string status;
+        auto* worker = new TDownFileThread();
+        worker->SetFreeOnTerminate(true);
+        worker->SetList(&list);
+        worker->SetAppRootPath(root.string() + "/");
+        // What the window does with each notification: figures and a status text.
+        worker->SetOnDownloadItemNotify([&](TDownFileThread* w, TDownloadFileItem* i) {
+            ++notifications;
+            char text[128];
+            std::snprintf(text, sizeof text, "文件大小(KB):%lld,已下载(KB):%lld %d%%",
+                          static_cast<long long>(w->TotalSize() / 1024),
+                          static_cast<long long>(w->ReceiveTotalSize() / 1024), i->Progress.load());
+            status = text;
+        });
+        worker->SetOnTerminate([&](platform::TThread* t) {
+            ok = static_cast<TDownFileThread*>(t)->IsUpgradeSuccessful();
+            if (!ok) std::fprintf(stderr, "%s\n", static_cast<TDownFileThread*>(t)->ErrorText().c_str());
+            done = true;
+        });
+        worker->Start();
+        platform::RunMessageLoopUntil([&] { return done; });
+        return ok && notifications > 0 ? 0 : 1;
+    };
+
+    double bestOurs = 1e9, bestRef = 1e9, rss = 0;
+    for (int round = 0; round < 3; ++round) {
+        bestRef = std::min(bestRef, InChild(reference).first);
+        fs::remove(root / "curl.bin");
+        auto o = InChild(ours);
+        bestOurs = std::min(bestOurs, o.first);
+        rss = std::max(rss, o.second);
+        fs::remove(root / "big.bin");
+    }
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    fs::remove_all(root);
+
+    double mb = static_cast<double>(size) / (1 << 20);
+    std::printf("downloading %.0f MB from a loopback server (best of 3)\n", mb);
+    std::printf("  %-40s %8.3f s  %8.1f MB/s\n", "curl -o", bestRef, mb / bestRef);
+    std::printf("  %-40s %8.3f s  %8.1f MB/s  peak RSS %.1f MB\n", "updater worker (put in place, MD5)",
+                bestOurs, mb / bestOurs, rss);
+    std::printf("  throughput ratio (ours / curl): %.2f\n", bestRef / bestOurs);
+    std::printf("BENCH download time_ratio=%.3f peak_rss_mb=%.1f\n", bestOurs / bestRef, rss);
+    return 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// An MD5 taken on a thread of its own while the data streams past, so that
+// a download is not held up by hashing. Memory in flight is bounded.
+#include "platform/Md5.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class TBackgroundDigest {
+public:
+    explicit TBackgroundDigest(size_t maxInFlight = 16 << 20);
+    ~TBackgroundDigest();
+    TBackgroundDigest(const TBackgroundDigest&) = delete;
+    TBackgroundDigest& operator=(const TBackgroundDigest&) = delete;
+
+    // Copies the bytes and returns; waits only when too much is in flight.
+    void Update(const char* data, size_t size);
+    // Waits for the bytes handed over and returns the digest text.
+    std::string HexDigest();
+
+private:
+    void Work();
+
+    platform::Md5 FMd5;
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    std::deque<std::string> FQueue;
+    std::string FPending; // small pieces gathered before they are handed over
+    size_t FInFlight = 0;
+    size_t FMaxInFlight;
+    bool FClosing = false;
+    std::thread FThread;
+};
