@@ -99,7 +99,7 @@ struct HttpClient::Impl {
         }
         if (impl->sinkText) {
             impl->sinkText->append(data, size);
-        } else if (impl->onData && !(*impl->onData)(data, size)) {
+        } else if (impl->onData && *impl->onData && !(*impl->onData)(data, size)) {
             impl->stoppedByHandler = true;
             return CURL_WRITEFUNC_ERROR;
         }
@@ -111,7 +111,7 @@ struct HttpClient::Impl {
 
     void Begin() {
         begun = true;
-        if (!Is2xx() || !onBegin) return;
+        if (!Is2xx() || !onBegin || !*onBegin) return;
         curl_off_t length = -1;
         curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         (*onBegin)(status, length);
