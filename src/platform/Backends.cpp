@@ -1,0 +1,38 @@
+#include "platform/HeadlessBackend.h"
+#include "platform/MessageBox.h"
+#include "platform/SdlBackend.h"
+
+namespace platform {
+namespace {
+TWindowBackend* gBackend = nullptr;
+bool gHeadless = false;
+} // namespace
+
+TWindowBackend* WindowBackend() {
+    if (!gBackend && DisplayAvailable()) gBackend = CreateSdlBackend();
+    if (!gBackend) {
+        gBackend = new THeadlessBackend(1280, 800);
+        gHeadless = true;
+    }
+    return gBackend;
+}
+
+bool IsHeadless() {
+    WindowBackend();
+    return gHeadless;
+}
+
+THeadlessBackend* UseHeadlessBackend(int screenWidth, int screenHeight) {
+    if (!gBackend) {
+        gBackend = new THeadlessBackend(screenWidth, screenHeight);
+        gHeadless = true;
+    }
+    return gHeadless ? static_cast<THeadlessBackend*>(gBackend) : nullptr;
+}
+
+TWindowBackend* UseSdlBackend() {
+    if (!gBackend) gBackend = CreateSdlBackend();
+    return gHeadless ? nullptr : gBackend;
+}
+
+} // namespace platform
