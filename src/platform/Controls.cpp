@@ -460,9 +460,14 @@ void TWindow::SetColor(uint32_t argb) {
 }
 
 void TWindow::SetClientSize(int width, int height) {
-    RecalcNonClient();
-    SetBounds(Left(), Top(), width + ClientInsets().left + ClientInsets().right,
-              height + ClientInsets().top + ClientInsets().bottom);
+    // The non-client area of a window large enough that nothing crosses.
+    NCCALCSIZE_PARAMS p;
+    RECT probe{Left(), Top(), Left() + 100000, Top() + 100000};
+    p.rgrc[0] = probe;
+    Perform(WM_NCCALCSIZE, 1, reinterpret_cast<LPARAM>(&p));
+    const RECT& c = p.rgrc[0];
+    SetBounds(Left(), Top(), width + (c.left - probe.left) + (probe.right - c.right),
+              height + (c.top - probe.top) + (probe.bottom - c.bottom));
 }
 
 void TWindow::CenterOnScreen() {
@@ -651,6 +656,8 @@ void TWindow::BoundsChanged(bool moved, bool resized) {
     }
     if (moved) Perform(WM_MOVE, 0, MAKELPARAM(Left(), Top()));
     Invalidate();
+    // The platform repaints the frame (and sets the region) while it resizes.
+    if (resized && FShown) PaintWindow();
 }
 
 void TWindow::StartTracking(TrackMode mode, int edge) {

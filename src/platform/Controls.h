@@ -138,11 +138,12 @@ public:
     // area; disabled controls pass the point to their parent.
     TControl* ControlAtPoint(POINT client);
 
-protected:
     // Paints this control and its children: non-client area, background,
     // client area, children. `origin` is the control's top-left corner in the
     // surface, `clip` the part of the surface it may touch.
     void PaintTree(TSurface& surface, POINT origin, const RECT& clip);
+
+protected:
     void SetBoundsRaw(int left, int top, int width, int height);
     virtual void BoundsChanged(bool moved, bool resized);
 
