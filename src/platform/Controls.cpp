@@ -848,6 +848,7 @@ void TWindow::MouseInput(TMouseKind kind, POINT screen, WPARAM keys, int clicks,
     if (FTrack != TrackMode::None) {
         if (kind == TMouseKind::Move) TrackTo(screen);
         if (kind == TMouseKind::LeftUp) {
+            TrackTo(screen);
             FTrack = TrackMode::None;
             WindowBackend()->SetCapture(this, FCapture != nullptr);
         }

@@ -214,6 +214,9 @@ public:
                                                std::max(1, window->Width()),
                                                std::max(1, window->Height()), flags);
             if (!sdl) return;
+            // The window surface first: making it may recreate the native
+            // window, which would lose what is set on it below.
+            SDL_GetWindowSurface(sdl);
             n = &FNatives[window];
             n->window = window;
             n->sdl = sdl;
@@ -336,6 +339,9 @@ public:
     }
 
     POINT CursorPos() override {
+        // While a press or release is handled, where it happened: the pointer
+        // may have moved on since (a move started by it measures from there).
+        if (FHasEventPoint) return FEventPoint;
         int x, y;
         SDL_GetGlobalMouseState(&x, &y);
         return {x, y};
@@ -406,10 +412,13 @@ public:
                 bool down = e.type == SDL_MOUSEBUTTONDOWN;
                 POINT p = EventPoint(w, e.button.x, e.button.y);
                 WPARAM keys = Modifiers(Uint16(SDL_GetModState())) & (MK_SHIFT | MK_CONTROL);
+                FEventPoint = p;
+                FHasEventPoint = !w->Tracking();
                 if (e.button.button == SDL_BUTTON_LEFT)
                     w->MouseInput(down ? K::LeftDown : K::LeftUp, p, keys, e.button.clicks);
                 else if (e.button.button == SDL_BUTTON_RIGHT)
                     w->MouseInput(down ? K::RightDown : K::RightUp, p, keys, e.button.clicks);
+                FHasEventPoint = false;
             }
             break;
         case SDL_MOUSEWHEEL:
@@ -480,6 +489,8 @@ private:
     std::map<TWindow*, SdlNative> FNatives;
     std::map<SDL_SystemCursor, SDL_Cursor*> FCursors;
     Uint32 FWakeEvent = 0;
+    POINT FEventPoint;
+    bool FHasEventPoint = false;
 };
 
 } // namespace
@@ -489,6 +500,8 @@ TWindowBackend* CreateSdlBackend() {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Plain shared-memory images: a GL framebuffer would recreate windows.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
     return new TSdlBackend();
 }

@@ -2,7 +2,9 @@
 // table, the label's layout and halo, the gradient line, the group box strip
 // and check box, the three ways of copying the parent's background, the
 // buffer's validity and refresh rules, and the log memo.
+#include "Gallery.h"
 #include "SkinWindowSupport.h"
+#include "skin/ZelSkinPng.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinMemo.h"
 
@@ -261,14 +263,14 @@ TEST(SkinGroupBox, CheckBoxTogglesTheChildren) {
     EXPECT_EQ(r.Left, 3);
     EXPECT_EQ(box.CaptionLeft(), r.Right + 3);
     POINT p = box.ClientToScreen({r.Left + r.Width() / 2, r.Top + r.Height() / 2 - 15});
-    Screen()->Click(p.x, p.y);
+    HeadlessScreen()->Click(p.x, p.y);
     EXPECT_FALSE(box.CheckBox().Checked());
     EXPECT_FALSE(child.Enabled());
-    Screen()->Click(p.x, p.y);
+    HeadlessScreen()->Click(p.x, p.y);
     EXPECT_TRUE(box.CheckBox().Checked());
     EXPECT_TRUE(child.Enabled());
     // A press elsewhere in the strip does nothing.
-    Screen()->Click(p.x + 150, p.y);
+    HeadlessScreen()->Click(p.x + 150, p.y);
     EXPECT_TRUE(box.CheckBox().Checked());
     w.Hide();
 }
@@ -357,17 +359,17 @@ TEST(SkinMemo, LinesScrollSelectAndCopy) {
     EXPECT_GT(memo.DisplayLineCount(), 33);
     EXPECT_EQ(memo.TopLine(), 0);
     POINT p = memo.ClientToScreen({50, 50});
-    Screen()->Wheel(p.x, p.y, -120);
+    HeadlessScreen()->Wheel(p.x, p.y, -120);
     EXPECT_EQ(memo.TopLine(), 3);
-    Screen()->Wheel(p.x, p.y, 240);
+    HeadlessScreen()->Wheel(p.x, p.y, 240);
     EXPECT_EQ(memo.TopLine(), 0);
     // Drag over the first two lines and copy.
     int lh = GetFontMetrics(memo.Font()).Height;
     POINT a = memo.ClientToScreen({3, 2 + lh / 2}), b = memo.ClientToScreen({150, 2 + lh + lh / 2});
-    Screen()->Drag(a, b);
+    HeadlessScreen()->Drag(a, b);
     EXPECT_TRUE(memo.Focused());
-    Screen()->KeyPress('C', MK_CONTROL);
-    EXPECT_EQ(Screen()->ClipboardText(), "第0行\n第1行");
+    HeadlessScreen()->KeyPress('C', MK_CONTROL);
+    EXPECT_EQ(HeadlessScreen()->ClipboardText(), "第0行\n第1行");
     // The selection shows highlighted.
     Application()->ProcessMessages();
     TZelSkinImage img = WindowImage(w);
@@ -376,4 +378,17 @@ TEST(SkinMemo, LinesScrollSelectAndCopy) {
                   img.Pixel(o.x + 5, o.y + 2 + lh / 2 + 4) == Color32(clHighlight),
               true);
     w.Hide();
+}
+
+TEST(Gallery, WritesTheScreenshotOfEveryControlKind) {
+    HeadlessScreen();
+    std::string path = std::string(SKIN_TEST_OUTPUT_DIR) + "/gallery.png";
+    std::string error;
+    ASSERT_TRUE(WriteGallery(path, &error)) << error;
+    TZelSkinImage img;
+    ASSERT_TRUE(LoadPngFromFile(path, img));
+    EXPECT_EQ(img.Width(), 685);
+    EXPECT_EQ(img.Height(), 480);
+    EXPECT_EQ(AlphaOf(img.Pixel(0, 0)), 0);
+    EXPECT_EQ(img.Pixel(340, 0), Color32(0, 128, 189));
 }

@@ -132,7 +132,7 @@ TEST(SkinForm, FrameRepaintsFiftyMillisecondsAfterTheLastResize) {
     FakeClock clock;
     MainLikeWindow w;
     ShowSettled(w, clock);
-    auto* screen = Screen();
+    auto* screen = HeadlessScreen();
     w.SetBounds(w.Left(), w.Top(), 700, 500);
     Application()->ProcessMessages();
     int presents = screen->PresentCount(&w);
@@ -161,11 +161,11 @@ TEST(SkinForm, StartFlashAndTaskBarOptions) {
     w.SetAlphaBlendValue(230);
     w.Show();
     // Transparent until the 30 ms timer, then its own transparency again.
-    EXPECT_EQ(Screen()->WindowOpacity(&w), 0);
+    EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 0);
     clock.Advance(29);
-    EXPECT_EQ(Screen()->WindowOpacity(&w), 0);
+    EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 0);
     clock.Advance(1);
-    EXPECT_EQ(Screen()->WindowOpacity(&w), 230);
+    EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 230);
     // The main window: a tool window without task-bar button or system menu.
     EXPECT_TRUE(w.ExStyle() & WS_EX_TOOLWINDOW);
     EXPECT_FALSE(w.ExStyle() & WS_EX_APPWINDOW);
@@ -186,14 +186,14 @@ TEST(SkinForm, MinimiseAndRestoreTransparency) {
     w.SetAlphaBlendValue(200);
     ShowSettled(w, clock);
     w.Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(Screen()->IsWindowMinimized(&w));
-    EXPECT_EQ(Screen()->WindowOpacity(&w), 0);
+    EXPECT_TRUE(HeadlessScreen()->IsWindowMinimized(&w));
+    EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 0);
     // The task bar minimising it again must not save the transparency it set.
     WINDOWPOS wp{w.Handle(), 0, 0, 0, 0, 0, SWP_NOCOPYBITS | SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOACTIVATE};
     w.Perform(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     w.Perform(WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_FALSE(Screen()->IsWindowMinimized(&w));
-    EXPECT_EQ(Screen()->WindowOpacity(&w), 200);
+    EXPECT_FALSE(HeadlessScreen()->IsWindowMinimized(&w));
+    EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 200);
     EXPECT_TRUE(w.AlphaBlend());
     // One EndMinimize per BeginMinimize: a second restore changes nothing.
     w.SetAlphaBlendValue(150);
@@ -206,11 +206,11 @@ TEST(SkinForm, MinimiseOfAnOpaqueWindowGivesItBackOpaque) {
     FakeClock clock;
     CheckingLikeWindow w;
     ShowSettled(w, clock);
-    EXPECT_EQ(Screen()->WindowOpacity(&w), 255);
+    EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 255);
     w.Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_EQ(Screen()->WindowOpacity(&w), 0);
+    EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 0);
     w.Perform(WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_EQ(Screen()->WindowOpacity(&w), 255);
+    EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 255);
     EXPECT_FALSE(w.AlphaBlend());
     w.Hide();
 }
@@ -219,7 +219,7 @@ TEST(SkinForm, CaptionDragEdgeSizingAndSizeLimits) {
     FakeClock clock;
     MainLikeWindow w;
     ShowSettled(w, clock);
-    auto* screen = Screen();
+    auto* screen = HeadlessScreen();
     screen->Drag({w.Left() + 300, w.Top() + 10}, {w.Left() + 350, w.Top() + 40});
     EXPECT_EQ(w.Left(), 150);
     EXPECT_EQ(w.Top(), 130);
@@ -237,7 +237,7 @@ TEST(SkinForm, MaximiseDropsStripsAndSwallowsMoves) {
     MainLikeWindow w;
     ShowSettled(w, clock);
     // The main window has no maximise icon: a double click does nothing.
-    Screen()->DoubleClick(w.Left() + 300, w.Top() + 10);
+    HeadlessScreen()->DoubleClick(w.Left() + 300, w.Top() + 10);
     EXPECT_EQ(w.WindowState(), wsNormal);
     w.Perform(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Application()->ProcessMessages();
@@ -247,7 +247,7 @@ TEST(SkinForm, MaximiseDropsStripsAndSwallowsMoves) {
     EXPECT_EQ(w.Height(), 760); // the work area of the primary monitor
     EXPECT_EQ(w.WindowRgn()->Bounds(), (RECT{0, 0, 1281, 761}));
     EXPECT_TRUE(w.WindowRgn()->Contains(0, 0)); // a plain rectangle
-    Screen()->Drag({300, 10}, {400, 100});
+    HeadlessScreen()->Drag({300, 10}, {400, 100});
     EXPECT_EQ(w.Left(), 0);
     EXPECT_EQ(w.Top(), 0);
     w.Perform(WM_SYSCOMMAND, SC_RESTORE, 0);
@@ -263,7 +263,7 @@ TEST(SkinForm, DoubleClickMaximisesWhenTheWindowHasTheIcon) {
     w.SetBorderIcons(biSystemMenu | biMaximize);
     // The icons count as they were when the frame was made: none here.
     ShowSettled(w, clock);
-    Screen()->DoubleClick(w.Left() + 300, w.Top() + 10);
+    HeadlessScreen()->DoubleClick(w.Left() + 300, w.Top() + 10);
     EXPECT_EQ(w.WindowState(), wsNormal);
     w.Hide();
 
@@ -275,9 +275,9 @@ TEST(SkinForm, DoubleClickMaximisesWhenTheWindowHasTheIcon) {
     } m;
     m.SetBounds(50, 50, 300, 200);
     ShowSettled(m, clock);
-    Screen()->DoubleClick(m.Left() + 100, m.Top() + 10);
+    HeadlessScreen()->DoubleClick(m.Left() + 100, m.Top() + 10);
     EXPECT_EQ(m.WindowState(), wsMaximized);
-    Screen()->DoubleClick(100, 10);
+    HeadlessScreen()->DoubleClick(100, 10);
     EXPECT_EQ(m.WindowState(), wsNormal);
     m.Hide();
 }
@@ -302,10 +302,10 @@ TEST(SkinForm, TitleBarControlsTakePressesAndAreFreedOnRemoval) {
     EXPECT_EQ(w.NativeHitTest({w.Left() + 300, w.Top() + 10}), HTCAPTION);
     // A press on the control goes to it and does not move the window.
     int left = w.Left();
-    Screen()->Click(w.Left() + 660, w.Top() + 10);
+    HeadlessScreen()->Click(w.Left() + 660, w.Top() + 10);
     EXPECT_EQ(c->Downs, 1);
     EXPECT_EQ(c->Ups, 1);
-    Screen()->Drag({w.Left() + 660, w.Top() + 10}, {w.Left() + 600, w.Top() + 20});
+    HeadlessScreen()->Drag({w.Left() + 660, w.Top() + 10}, {w.Left() + 600, w.Top() + 20});
     EXPECT_EQ(c->Downs, 2);
     EXPECT_EQ(c->Ups, 1); // released outside it
     EXPECT_EQ(w.Left(), left);

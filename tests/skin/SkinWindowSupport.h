@@ -6,7 +6,7 @@
 #include "platform/Timers.h"
 #include "skin/ZelSkinForm.h"
 
-inline platform::THeadlessBackend* Screen() {
+inline platform::THeadlessBackend* HeadlessScreen() {
     static platform::THeadlessBackend* b = platform::UseHeadlessBackend(1280, 800);
     return b;
 }
@@ -14,7 +14,7 @@ inline platform::THeadlessBackend* Screen() {
 struct FakeClock {
     uint64_t now = 1000;
     FakeClock() {
-        Screen();
+        HeadlessScreen();
         platform::SetTimerClock([this] { return now; });
     }
     ~FakeClock() { platform::SetTimerClock(nullptr); }
