@@ -3,6 +3,7 @@
 // through events. It holds the node tree, the header and its columns, the
 // selection and the scroll position; it paints itself with the skin's raster
 // and fonts, and takes mouse and keyboard input from the control that hosts it.
+#include "skin/ZelSkinControls.h" // TAlignment
 #include "skin/ZelSkinImage.h"
 #include "skin/ZelSkinText.h"
 #include "skin/ZelSkinTypes.h"
@@ -44,7 +45,6 @@ enum TVTColumnOption : uint32_t {
     coStyleColor = 128,
 };
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TSortDirection { sdAscending, sdDescending };
 enum TVTNodeAttachMode { amAddChildFirst, amAddChildLast };
 enum TVTHintKind { vhkText, vhkOwnerDraw };

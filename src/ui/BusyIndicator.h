@@ -1,0 +1,21 @@
+#pragma once
+// A busy indicator: white dots running around a circle, a new frame every
+// 40 ms. It paints over whatever lies beneath it.
+#include "platform/Controls.h"
+
+class TBusyIndicator : public platform::TControl {
+public:
+    explicit TBusyIndicator(platform::TControl* parent = nullptr);
+
+    static constexpr int kDots = 8;
+    static constexpr uint32_t kFrameMs = 40;
+
+    bool Animate() const { return FAnimate; }
+    void SetAnimate(bool value);
+    int Frame() const { return FFrame; }
+    void WndProc(platform::TMessage& message) override;
+
+private:
+    bool FAnimate = false;
+    int FFrame = 0;
+};
