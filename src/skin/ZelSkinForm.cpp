@@ -456,6 +456,8 @@ void TZelSkinForm::ShowingChanged(TMessage& m) {
         CallOldWindowProc(m);
         return;
     }
+    // Hidden while transparent for a minimise: it shows as it was before.
+    EndMinimize();
     DWORD ex = FDestForm->ExStyle();
     TWindow* mainForm = Application()->MainForm();
     if (FOptions.MinimizeToTaskbar() && mainForm != FDestForm) ex |= WS_EX_APPWINDOW;
