@@ -58,8 +58,8 @@ void CollectTabStops(TControl* control, std::vector<TControl*>& out) {
 // TControl
 
 TControl::TControl(TControl* parent) {
-    FHandle = RegisterMessageTarget(
-        [this](UINT msg, WPARAM w, LPARAM l) { return Perform(msg, w, l); });
+    FHandle =
+        RegisterMessageTarget([this](UINT msg, WPARAM w, LPARAM l) { return Perform(msg, w, l); });
     Handles()[FHandle] = this;
     FWindowProc = [this](TMessage& m) { WndProc(m); };
     if (parent) SetParent(parent);
@@ -69,7 +69,8 @@ TControl::~TControl() {
     KillTimers(FHandle);
     UnregisterMessageTarget(FHandle);
     Handles().erase(FHandle);
-    for (TControl* child : FControls) child->FParent = nullptr;
+    for (TControl* child : FControls)
+        child->FParent = nullptr;
     if (TWindow* window = GetParentWindow(); window && window != this) window->ForgetControl(this);
     if (FParent) {
         auto& siblings = FParent->FControls;
@@ -94,7 +95,9 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     return m.Result;
 }
 
-void TControl::WndProc(TMessage& message) { DefaultHandler(message); }
+void TControl::WndProc(TMessage& message) {
+    DefaultHandler(message);
+}
 
 void TControl::DefaultHandler(TMessage& message) {
     switch (message.Msg) {
@@ -118,7 +121,8 @@ void TControl::DefaultHandler(TMessage& message) {
 void TControl::SetParent(TControl* parent) {
     if (parent == FParent) return;
     if (FParent) {
-        if (TWindow* window = GetParentWindow(); window && window != this) window->ForgetControl(this);
+        if (TWindow* window = GetParentWindow(); window && window != this)
+            window->ForgetControl(this);
         auto& siblings = FParent->FControls;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         FParent->Realign();
@@ -134,7 +138,8 @@ void TControl::SetParent(TControl* parent) {
 
 TWindow* TControl::GetParentWindow() const {
     const TControl* c = this;
-    while (c->FParent) c = c->FParent;
+    while (c->FParent)
+        c = c->FParent;
     return dynamic_cast<TWindow*>(const_cast<TControl*>(c));
 }
 
@@ -303,7 +308,9 @@ void TControl::SetText(const std::string& value) {
     Invalidate();
 }
 
-bool TControl::CanFocus() const { return GetParentWindow() && Showing() && IsEnabledInTree(); }
+bool TControl::CanFocus() const {
+    return GetParentWindow() && Showing() && IsEnabledInTree();
+}
 
 bool TControl::Focused() const {
     TWindow* w = GetParentWindow();
@@ -337,8 +344,12 @@ void TControl::Update() {
     if (w && w->FShown && w->FNeedsPaint) w->PaintWindow();
 }
 
-void TControl::SetTimer(WPARAM id, uint32_t intervalMs) { platform::SetTimer(FHandle, id, intervalMs); }
-void TControl::KillTimer(WPARAM id) { platform::KillTimer(FHandle, id); }
+void TControl::SetTimer(WPARAM id, uint32_t intervalMs) {
+    platform::SetTimer(FHandle, id, intervalMs);
+}
+void TControl::KillTimer(WPARAM id) {
+    platform::KillTimer(FHandle, id);
+}
 
 TControl* TControl::ControlAtPoint(POINT p) {
     for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
@@ -414,8 +425,7 @@ void TWindow::StyleFromBorder() {
         if (FBorderIcons & biMaximize) s |= WS_MAXIMIZEBOX;
     }
     FStyle = s | keep;
-    if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin)
-        FExStyle |= WS_EX_TOOLWINDOW;
+    if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin) FExStyle |= WS_EX_TOOLWINDOW;
 }
 
 void TWindow::SetBorderStyle(TBorderStyle value) {
@@ -450,7 +460,9 @@ void TWindow::SetWindowState(TWindowState value) {
         return;
     }
     if (value == FWindowState) return;
-    WPARAM cmd = value == wsMinimized ? SC_MINIMIZE : value == wsMaximized ? SC_MAXIMIZE : SC_RESTORE;
+    WPARAM cmd = value == wsMinimized   ? SC_MINIMIZE
+                 : value == wsMaximized ? SC_MAXIMIZE
+                                        : SC_RESTORE;
     Perform(WM_SYSCOMMAND, cmd, 0);
 }
 
@@ -526,7 +538,9 @@ void TWindow::Hide() {
     if (FShown) ShowingChanged();
 }
 
-void TWindow::ShowingChanged() { Perform(CM_SHOWINGCHANGED, 0, 0); }
+void TWindow::ShowingChanged() {
+    Perform(CM_SHOWINGCHANGED, 0, 0);
+}
 
 TModalResult TWindow::ShowModal() {
     FModal = true;
@@ -547,7 +561,9 @@ TModalResult TWindow::ShowModal() {
     return FModalResult;
 }
 
-void TWindow::Close() { Perform(WM_CLOSE, 0, 0); }
+void TWindow::Close() {
+    Perform(WM_CLOSE, 0, 0);
+}
 
 void TWindow::DoClose() {
     bool canClose = true;
@@ -628,7 +644,8 @@ void TWindow::RecalcNonClient() {
     RECT client = p.rgrc[0];
     FClientInWindow = client.Offset(-Left(), -Top());
     RECT insets{std::max(0, client.left - window.left), std::max(0, client.top - window.top),
-                std::max(0, window.right - client.right), std::max(0, window.bottom - client.bottom)};
+                std::max(0, window.right - client.right),
+                std::max(0, window.bottom - client.bottom)};
     SetClientInsets(insets);
 }
 
@@ -677,8 +694,14 @@ void TWindow::TrackTo(POINT screen) {
         return;
     }
     MINMAXINFO mmi = QueryMinMaxInfo();
-    auto clampW = [&](int w) { return std::clamp(w, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x)); };
-    auto clampH = [&](int h) { return std::clamp(h, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y)); };
+    auto clampW = [&](int w) {
+        return std::clamp(w, mmi.ptMinTrackSize.x,
+                          std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
+    };
+    auto clampH = [&](int h) {
+        return std::clamp(h, mmi.ptMinTrackSize.y,
+                          std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
+    };
     bool left = FTrackEdge == 1 || FTrackEdge == 4 || FTrackEdge == 7;
     bool right = FTrackEdge == 2 || FTrackEdge == 5 || FTrackEdge == 8;
     bool top = FTrackEdge == 3 || FTrackEdge == 4 || FTrackEdge == 5;
@@ -802,7 +825,12 @@ void TWindow::WndProc(TMessage& message) {
         bool show = FVisible;
         if (show == FShown) break;
         Perform(WM_SHOWWINDOW, show ? 1 : 0, 0);
-        WINDOWPOS wp{Handle(), 0, Left(), Top(), Width(), Height(),
+        WINDOWPOS wp{Handle(),
+                     0,
+                     Left(),
+                     Top(),
+                     Width(),
+                     Height(),
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
                          (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW)};
         Perform(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
@@ -832,7 +860,12 @@ void TWindow::WndProc(TMessage& message) {
 }
 
 void TWindow::SetBounds(int left, int top, int width, int height) {
-    WINDOWPOS wp{Handle(), 0, left, top, std::max(0, width), std::max(0, height),
+    WINDOWPOS wp{Handle(),
+                 0,
+                 left,
+                 top,
+                 std::max(0, width),
+                 std::max(0, height),
                  SWP_NOZORDER | SWP_NOACTIVATE};
     if (left == Left() && top == Top()) wp.flags |= SWP_NOMOVE;
     if (wp.cx == Width() && wp.cy == Height()) wp.flags |= SWP_NOSIZE;
@@ -913,7 +946,8 @@ void TWindow::MouseInput(TMouseKind kind, POINT screen, WPARAM keys, int clicks,
     LPARAM localL = LParamFromPoint(local);
     switch (kind) {
     case TMouseKind::Move:
-        target->Perform(WM_SETCURSOR, target->Handle(), MAKELPARAM(int(HTCLIENT), int(WM_MOUSEMOVE)));
+        target->Perform(WM_SETCURSOR, target->Handle(),
+                        MAKELPARAM(int(HTCLIENT), int(WM_MOUSEMOVE)));
         target->Perform(WM_MOUSEMOVE, keys, localL);
         break;
     case TMouseKind::LeftDown:
@@ -936,7 +970,8 @@ void TWindow::MouseInput(TMouseKind kind, POINT screen, WPARAM keys, int clicks,
         target->Perform(WM_RBUTTONUP, keys, localL);
         break;
     case TMouseKind::Wheel:
-        target->Perform(WM_MOUSEWHEEL, WPARAM(uint32_t(keys) | (uint32_t(uint16_t(int16_t(wheel))) << 16)),
+        target->Perform(WM_MOUSEWHEEL,
+                        WPARAM(uint32_t(keys) | (uint32_t(uint16_t(int16_t(wheel))) << 16)),
                         screenL);
         break;
     default:
@@ -968,7 +1003,8 @@ void TWindow::CharInput(char32_t ch) {
 LRESULT TWindow::NativeHitTest(POINT screen) {
     if (FTrack != TrackMode::None) return HTCLIENT;
     LRESULT ht = Perform(WM_NCHITTEST, 0, LParamFromPoint(screen));
-    if (ht == HTCAPTION && NonClientControlAt && NonClientControlAt({screen.x - Left(), screen.y - Top()}))
+    if (ht == HTCAPTION && NonClientControlAt &&
+        NonClientControlAt({screen.x - Left(), screen.y - Top()}))
         return HTCLIENT;
     return ht;
 }
@@ -988,7 +1024,12 @@ void TWindow::NativeResized(int width, int height) {
 void TWindow::NativeMinimized() {
     if (FWindowState == wsMinimized) return;
     // What the platform sends when the task bar minimises a window.
-    WINDOWPOS wp{Handle(), 0, Left(), Top(), Width(), Height(),
+    WINDOWPOS wp{Handle(),
+                 0,
+                 Left(),
+                 Top(),
+                 Width(),
+                 Height(),
                  SWP_NOCOPYBITS | SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOACTIVATE};
     Perform(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     FWindowState = wsMinimized;
@@ -1001,7 +1042,9 @@ void TWindow::NativeRestored() {
     Perform(WM_SYSCOMMAND, SC_RESTORE, 0);
 }
 
-void TWindow::NativeCloseRequest() { Perform(WM_SYSCOMMAND, SC_CLOSE, 0); }
+void TWindow::NativeCloseRequest() {
+    Perform(WM_SYSCOMMAND, SC_CLOSE, 0);
+}
 
 void TWindow::NativeExposed() {
     if (FShown) WindowBackend()->Present(this, FSurface);
@@ -1042,7 +1085,11 @@ void TApplication::Run() {
     }
 }
 
-TWindow* WindowFromPoint(POINT screen) { return WindowBackend()->WindowAt(screen); }
-POINT GetCursorPos() { return WindowBackend()->CursorPos(); }
+TWindow* WindowFromPoint(POINT screen) {
+    return WindowBackend()->WindowAt(screen);
+}
+POINT GetCursorPos() {
+    return WindowBackend()->CursorPos();
+}
 
 } // namespace platform

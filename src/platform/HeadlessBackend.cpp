@@ -28,7 +28,9 @@ THeadlessBackend::THeadlessBackend(int screenWidth, int screenHeight)
     });
 }
 
-THeadlessBackend::~THeadlessBackend() { SetMessageBoxPresenter(FOldPresenter); }
+THeadlessBackend::~THeadlessBackend() {
+    SetMessageBoxPresenter(FOldPresenter);
+}
 
 THeadlessBackend::Native* THeadlessBackend::Find(TWindow* window) {
     for (auto& n : FNatives)
@@ -67,7 +69,9 @@ void THeadlessBackend::SetWindowOpacity(TWindow* window, uint8_t alpha) {
     if (Native* n = Find(window)) n->opacity = alpha;
 }
 
-void THeadlessBackend::SetWindowTopmost(TWindow* window, bool) { RaiseWindow(window); }
+void THeadlessBackend::SetWindowTopmost(TWindow* window, bool) {
+    RaiseWindow(window);
+}
 void THeadlessBackend::SetWindowRegion(TWindow*, const TRegion*) {}
 
 void THeadlessBackend::SetWindowMinimized(TWindow* window, bool minimized) {
@@ -194,7 +198,8 @@ void THeadlessBackend::TypeText(const std::string& utf8) {
     for (auto it = FNatives.rbegin(); it != FNatives.rend() && !w; ++it)
         if (it->shown && !it->minimized) w = it->window;
     if (!w) return;
-    for (char32_t c : Utf8ToUtf32(utf8)) w->CharInput(c);
+    for (char32_t c : Utf8ToUtf32(utf8))
+        w->CharInput(c);
 }
 
 TSurface THeadlessBackend::ScreenImage() {
@@ -203,7 +208,8 @@ TSurface THeadlessBackend::ScreenImage() {
     for (const Native& n : FNatives) {
         if (!n.shown || n.minimized) continue;
         TSurface s = n.window->RegionSurface();
-        TDeviceContext dc{&screen, {n.window->Left(), n.window->Top()}, {0, 0, FScreenWidth, FScreenHeight}};
+        TDeviceContext dc{
+            &screen, {n.window->Left(), n.window->Top()}, {0, 0, FScreenWidth, FScreenHeight}};
         if (n.opacity == 255) {
             DCBlendPixels(&dc, 0, 0, s.Pixels.data(), s.Width, s.Height, s.Width);
         } else {

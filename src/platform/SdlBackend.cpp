@@ -77,13 +77,15 @@ void ApplyShape(SDL_Window* sdl, const TRegion* region) {
         for (const RECT& r : region->Rects)
             rects.push_back({short(r.left), short(r.top), (unsigned short)r.Width(),
                              (unsigned short)r.Height()});
-        XShapeCombineRectangles(d, w, ShapeBounding, 0, 0, rects.data(), int(rects.size()), ShapeSet,
-                                Unsorted);
+        XShapeCombineRectangles(d, w, ShapeBounding, 0, 0, rects.data(), int(rects.size()),
+                                ShapeSet, Unsorted);
     }
     XFlush(d);
 }
 #else
-bool DetectNativeMoveResize(SDL_Window*) { return false; }
+bool DetectNativeMoveResize(SDL_Window*) {
+    return false;
+}
 void ApplyShape(SDL_Window*, const TRegion*) {}
 #endif
 
@@ -157,7 +159,8 @@ public:
             SDL_PushEvent(&e);
         });
         // Whether the window manager can move windows for the hit test.
-        SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+        SDL_Window* probe =
+            SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
         gNativeMoveResize = probe && DetectNativeMoveResize(probe);
         if (probe) SDL_DestroyWindow(probe);
     }
@@ -210,8 +213,8 @@ public:
             Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
             if (window->Topmost()) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
             if (window->ExStyle() & WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR;
-            SDL_Window* sdl = SDL_CreateWindow(window->Caption().c_str(), window->Left(), window->Top(),
-                                               std::max(1, window->Width()),
+            SDL_Window* sdl = SDL_CreateWindow(window->Caption().c_str(), window->Left(),
+                                               window->Top(), std::max(1, window->Width()),
                                                std::max(1, window->Height()), flags);
             if (!sdl) return;
             // The window surface first: making it may recreate the native
@@ -267,7 +270,8 @@ public:
     }
 
     void SetWindowTopmost(TWindow* window, bool topmost) override {
-        if (SdlNative* n = Find(window)) SDL_SetWindowAlwaysOnTop(n->sdl, topmost ? SDL_TRUE : SDL_FALSE);
+        if (SdlNative* n = Find(window))
+            SDL_SetWindowAlwaysOnTop(n->sdl, topmost ? SDL_TRUE : SDL_FALSE);
     }
 
     void SetWindowRegion(TWindow* window, const TRegion* region) override {
@@ -304,7 +308,9 @@ public:
         SDL_UpdateWindowSurface(n->sdl);
     }
 
-    void SetCapture(TWindow*, bool capture) override { SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE); }
+    void SetCapture(TWindow*, bool capture) override {
+        SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+    }
 
     void SetCursor(TCursor cursor) override {
         SDL_SystemCursor id = SDL_SYSTEM_CURSOR_ARROW;
@@ -439,7 +445,8 @@ public:
             break;
         case SDL_TEXTINPUT:
             if (TWindow* w = ByID(e.text.windowID))
-                for (char32_t c : Utf8ToUtf32(e.text.text)) w->CharInput(c);
+                for (char32_t c : Utf8ToUtf32(e.text.text))
+                    w->CharInput(c);
             break;
         case SDL_WINDOWEVENT:
             if (TWindow* w = ByID(e.window.windowID)) {
@@ -506,8 +513,12 @@ TWindowBackend* CreateSdlBackend() {
     return new TSdlBackend();
 }
 
-bool SdlNativeMoveResize() { return gNativeMoveResize; }
+bool SdlNativeMoveResize() {
+    return gNativeMoveResize;
+}
 
-void* SdlWindowOf(TWindow* window) { return window->Peer(); }
+void* SdlWindowOf(TWindow* window) {
+    return window->Peer();
+}
 
 } // namespace platform

@@ -85,7 +85,9 @@ void TSurface::SetSize(int width, int height, uint32_t fill) {
     Pixels.assign(size_t(Width) * size_t(Height), fill);
 }
 
-RECT DCLocalClip(HDC dc) { return dc->Clip.Offset(-dc->Origin.x, -dc->Origin.y); }
+RECT DCLocalClip(HDC dc) {
+    return dc->Clip.Offset(-dc->Origin.x, -dc->Origin.y);
+}
 
 namespace {
 
@@ -114,15 +116,17 @@ template <class F> void ForPixels(HDC dc, int x, int y, int width, int height, F
     if (c.IsEmpty()) return;
     for (int ty = c.top; ty < c.bottom; ++ty) {
         uint32_t* row = dc->Surface->Row(ty);
-        for (int tx = c.left; tx < c.right; ++tx) f(row[tx], tx - target.left, ty - target.top);
+        for (int tx = c.left; tx < c.right; ++tx)
+            f(row[tx], tx - target.left, ty - target.top);
     }
 }
 
 } // namespace
 
 void DCCopyPixels(HDC dc, int x, int y, const uint32_t* src, int width, int height, int stride) {
-    ForPixels(dc, x, y, width, height,
-              [&](uint32_t& d, int sx, int sy) { d = src[size_t(sy) * size_t(stride) + size_t(sx)]; });
+    ForPixels(dc, x, y, width, height, [&](uint32_t& d, int sx, int sy) {
+        d = src[size_t(sy) * size_t(stride) + size_t(sx)];
+    });
 }
 
 void DCBlendPixels(HDC dc, int x, int y, const uint32_t* src, int width, int height, int stride) {

@@ -29,7 +29,9 @@ struct TDeviceContext {
     RECT Clip;
 };
 using HDC = TDeviceContext*;
-inline HDC DCFromWParam(WPARAM w) { return reinterpret_cast<HDC>(w); }
+inline HDC DCFromWParam(WPARAM w) {
+    return reinterpret_cast<HDC>(w);
+}
 
 // Pixels written through a device context: `src` is width × height pixels
 // with `stride` pixels per row, placed at local (x, y). Opaque copies or

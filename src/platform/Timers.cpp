@@ -34,7 +34,9 @@ uint64_t TimerNow() {
                         .count());
 }
 
-void SetTimerClock(std::function<uint64_t()> clock) { Table().clock = std::move(clock); }
+void SetTimerClock(std::function<uint64_t()> clock) {
+    Table().clock = std::move(clock);
+}
 
 void SetTimer(HWND window, WPARAM id, uint32_t intervalMs) {
     auto& t = Table();
@@ -44,15 +46,20 @@ void SetTimer(HWND window, WPARAM id, uint32_t intervalMs) {
     timer.generation = ++t.generation;
 }
 
-void KillTimer(HWND window, WPARAM id) { Table().timers.erase({window, id}); }
+void KillTimer(HWND window, WPARAM id) {
+    Table().timers.erase({window, id});
+}
 
 void KillTimers(HWND window) {
     auto& timers = Table().timers;
-    for (auto it = timers.lower_bound({window, 0}); it != timers.end() && it->first.first == window;)
+    for (auto it = timers.lower_bound({window, 0});
+         it != timers.end() && it->first.first == window;)
         it = timers.erase(it);
 }
 
-bool TimerActive(HWND window, WPARAM id) { return Table().timers.count({window, id}) != 0; }
+bool TimerActive(HWND window, WPARAM id) {
+    return Table().timers.count({window, id}) != 0;
+}
 
 int FireDueTimers() {
     auto& t = Table();

@@ -111,7 +111,9 @@ constexpr LRESULT HTBOTTOM = 15;
 constexpr LRESULT HTBOTTOMLEFT = 16;
 constexpr LRESULT HTBOTTOMRIGHT = 17;
 constexpr LRESULT HTBORDER = 18;
-inline bool IsSizingHitTest(LRESULT ht) { return ht >= HTLEFT && ht <= HTBOTTOMRIGHT; }
+inline bool IsSizingHitTest(LRESULT ht) {
+    return ht >= HTLEFT && ht <= HTBOTTOMRIGHT;
+}
 
 // System commands (the low four bits carry extra information).
 constexpr WPARAM SC_SIZE = 0xF000;
@@ -187,7 +189,17 @@ constexpr WPARAM VK_F4 = 0x73;
 // Letters and digits are their upper-case ASCII codes ('A' … 'Z', '0' … '9').
 
 // Cursors.
-enum TCursor { crDefault = 0, crArrow, crIBeam, crSizeWE, crSizeNS, crSizeNWSE, crSizeNESW, crSizeAll, crHandPoint };
+enum TCursor {
+    crDefault = 0,
+    crArrow,
+    crIBeam,
+    crSizeWE,
+    crSizeNS,
+    crSizeNWSE,
+    crSizeNESW,
+    crSizeAll,
+    crHandPoint
+};
 
 struct MINMAXINFO {
     POINT ptReserved;
@@ -230,10 +242,18 @@ TRegion CombineRgnOr(const TRegion& a, const TRegion& b);
 inline LPARAM MAKELPARAM(int lo, int hi) {
     return LPARAM(uint32_t(uint16_t(int16_t(lo))) | (uint32_t(uint16_t(int16_t(hi))) << 16));
 }
-inline int GET_X_LPARAM(LPARAM l) { return int16_t(uint16_t(uint32_t(l) & 0xFFFF)); }
-inline int GET_Y_LPARAM(LPARAM l) { return int16_t(uint16_t((uint32_t(l) >> 16) & 0xFFFF)); }
-inline POINT PointFromLParam(LPARAM l) { return {GET_X_LPARAM(l), GET_Y_LPARAM(l)}; }
-inline LPARAM LParamFromPoint(POINT p) { return MAKELPARAM(p.x, p.y); }
+inline int GET_X_LPARAM(LPARAM l) {
+    return int16_t(uint16_t(uint32_t(l) & 0xFFFF));
+}
+inline int GET_Y_LPARAM(LPARAM l) {
+    return int16_t(uint16_t((uint32_t(l) >> 16) & 0xFFFF));
+}
+inline POINT PointFromLParam(LPARAM l) {
+    return {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+}
+inline LPARAM LParamFromPoint(POINT p) {
+    return MAKELPARAM(p.x, p.y);
+}
 
 // A message as the window procedures see it.
 struct TMessage {

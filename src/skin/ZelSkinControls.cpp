@@ -18,7 +18,9 @@ std::vector<TZelSkinCustomControl*>& List() {
 
 } // namespace
 
-const std::vector<TZelSkinCustomControl*>& SkinControls() { return List(); }
+const std::vector<TZelSkinCustomControl*>& SkinControls() {
+    return List();
+}
 
 void RepaintSkinControlsOf(TWindow* window) {
     for (TZelSkinCustomControl* c : std::vector<TZelSkinCustomControl*>(List()))
@@ -181,7 +183,8 @@ void CopyParentBackground(platform::TControl* Control, TZelSkinImage& Buffer, co
     TZelPainter painter(Buffer);
     if (TZelSkinForm* frame = TZelFormSkinHelper::FindSkinForm(parent)) {
         TZelSkinImage* src = frame->GetBackgroundPicture();
-        TRect r = Rect.Offset(frame->FramWidth(), frame->Style() == ssPicture ? frame->TitleHeight() : 0);
+        TRect r =
+            Rect.Offset(frame->FramWidth(), frame->Style() == ssPicture ? frame->TitleHeight() : 0);
         painter.StretchDraw(Buffer.BoundsRect(), *src, r, src->DrawMode());
         return;
     }
@@ -196,7 +199,8 @@ void CopyParentBackground(platform::TControl* Control, TZelSkinImage& Buffer, co
     TSurface s;
     s.SetSize(Buffer.Width(), Buffer.Height(), 0);
     POINT origin{-Rect.Left, -Rect.Top};
-    RECT clip = parent->ClientRect().Offset(origin.x, origin.y).Intersect({0, 0, s.Width, s.Height});
+    RECT clip =
+        parent->ClientRect().Offset(origin.x, origin.y).Intersect({0, 0, s.Width, s.Height});
     if (!clip.IsEmpty()) {
         TDeviceContext dc{&s, origin, clip};
         parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(&dc), 0);
@@ -204,7 +208,8 @@ void CopyParentBackground(platform::TControl* Control, TZelSkinImage& Buffer, co
         parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(&dc), 0);
         for (TControl* sibling : std::vector<TControl*>(parent->Controls())) {
             if (sibling == Control) break;
-            if (!sibling->Visible() || ToTRect(sibling->BoundsRect()).Intersect(Rect).IsEmpty()) continue;
+            if (!sibling->Visible() || ToTRect(sibling->BoundsRect()).Intersect(Rect).IsEmpty())
+                continue;
             sibling->PaintTree(s, {origin.x + sibling->Left(), origin.y + sibling->Top()}, clip);
         }
     }
@@ -275,7 +280,8 @@ void TZelSkinCustomPanel::PaintControl(TZelSkinImage& Buffer) {
         p.FillRect(ToTRect(r), Color(), FAlpha);
     }
     if (!FBackgroundImage.empty()) {
-        if (TZelSkinImage* img = SkinResManager()->GetImageByName(FBackgroundImage); img && !img->Empty()) {
+        if (TZelSkinImage* img = SkinResManager()->GetImageByName(FBackgroundImage);
+            img && !img->Empty()) {
             int W = Buffer.Width(), H = Buffer.Height();
             switch (FBackgroundFillType) {
             case ftNormal:
@@ -283,7 +289,8 @@ void TZelSkinCustomPanel::PaintControl(TZelSkinImage& Buffer) {
                 break;
             case ftTile:
                 for (int y = 0; y < H; y += img->Height())
-                    for (int x = 0; x < W; x += img->Width()) p.Draw(x, y, *img);
+                    for (int x = 0; x < W; x += img->Width())
+                        p.Draw(x, y, *img);
                 break;
             case ftAutoStretch:
                 p.StretchDraw(Buffer.BoundsRect(), *img);
@@ -435,7 +442,8 @@ void TZelSkinLabel::PaintControl(TZelSkinImage& Buffer) {
     TZelPainter p(Buffer);
     TRect r = TextRect();
     TTextFormat f = TextFlags();
-    if (FLight.Active()) DrawGlowText(p, FFont, r, Caption(), FLight.BlurRadius(), FLight.Color(), f);
+    if (FLight.Active())
+        DrawGlowText(p, FFont, r, Caption(), FLight.BlurRadius(), FLight.Color(), f);
     DrawText(p, FFont, Caption(), r, f);
 }
 
@@ -605,7 +613,8 @@ void TZelSkinGroupBox::SetFont(const TZelFont& value) {
 
 void TZelSkinGroupBox::CheckedChanged() {
     if (FCheckBox.FVisible)
-        for (TControl* child : std::vector<TControl*>(Controls())) child->SetEnabled(FCheckBox.FChecked);
+        for (TControl* child : std::vector<TControl*>(Controls()))
+            child->SetEnabled(FCheckBox.FChecked);
     Invalidate();
 }
 
@@ -656,13 +665,14 @@ void TZelSkinGroupBox::PaintNC(HDC dc) {
     const TTextFormat flags = tfLeft | tfSingleLine | tfVerticalCenter;
     if (!Caption().empty()) {
         if (FCaptionLight.Active())
-            DrawGlowText(p, FFont, textRect, Caption(), FCaptionLight.BlurRadius(), FCaptionLight.Color(),
-                         flags);
+            DrawGlowText(p, FFont, textRect, Caption(), FCaptionLight.BlurRadius(),
+                         FCaptionLight.Color(), flags);
         DrawText(p, FFont, Caption(), textRect, flags);
     }
     int y = (CH - 1) / 2;
     if (!box) {
-        p.GradientHorizontal({right + 5, y, W, y + 1}, Color32(FLineStartColor), Color32(FLineStopColor));
+        p.GradientHorizontal({right + 5, y, W, y + 1}, Color32(FLineStartColor),
+                             Color32(FLineStopColor));
         if (FLight)
             for (int w = 1; w <= 7; ++w)
                 p.StrokeSmooth(float(right + 5), y + 0.5f, float(W), y + 0.5f, float(w),

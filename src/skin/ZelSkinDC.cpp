@@ -32,4 +32,6 @@ TZelSkinImage ImageFromSurface(const TSurface& surface) {
     return image;
 }
 
-TZelSkinImage WindowImage(const TWindow& window) { return ImageFromSurface(window.RegionSurface()); }
+TZelSkinImage WindowImage(const TWindow& window) {
+    return ImageFromSurface(window.RegionSurface());
+}

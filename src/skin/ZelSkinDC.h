@@ -5,8 +5,12 @@
 #include "skin/ZelSkinImage.h"
 
 // Conversions between the window layer's geometry and the toolkit's.
-inline TRect ToTRect(const platform::RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-inline platform::RECT ToRECT(const TRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+inline TRect ToTRect(const platform::RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+inline platform::RECT ToRECT(const TRect& r) {
+    return {r.Left, r.Top, r.Right, r.Bottom};
+}
 
 // The image drawn at local (x, y) of the device context: a part of it
 // (`src`, image coordinates) or all of it, copied (dmOpaque) or blended.

@@ -37,7 +37,9 @@ TZelHookWindowProc::~TZelHookWindowProc() {
     if (FDestForm) FDestForm->SetWindowProc(FOldWindowProc);
 }
 
-void TZelHookWindowProc::HookWndProc(TMessage& Message) { CallOldWindowProc(Message); }
+void TZelHookWindowProc::HookWndProc(TMessage& Message) {
+    CallOldWindowProc(Message);
+}
 
 // ---------------------------------------------------------------------------
 // TZelFormSkinHelper
@@ -47,7 +49,9 @@ TZelSkinForm* TZelFormSkinHelper::FindSkinForm(const TControl* form) {
     return it == Frames().end() ? nullptr : it->second;
 }
 
-void TZelFormSkinHelper::Add(TWindow* form, TZelSkinForm* frame) { Frames()[form] = frame; }
+void TZelFormSkinHelper::Add(TWindow* form, TZelSkinForm* frame) {
+    Frames()[form] = frame;
+}
 
 void TZelFormSkinHelper::Remove(TZelSkinForm* frame) {
     for (auto it = Frames().begin(); it != Frames().end();)
@@ -75,7 +79,9 @@ TZelSkinForm::~TZelSkinForm() {
     FNCControls.clear();
 }
 
-bool TZelSkinForm::Bordered() const { return FActive && FDestForm->BorderStyle() != bsNone; }
+bool TZelSkinForm::Bordered() const {
+    return FActive && FDestForm->BorderStyle() != bsNone;
+}
 
 bool TZelSkinForm::Maximized() const {
     return FDestForm->WindowState() == wsMaximized || (FDestForm->Style() & WS_MAXIMIZE);
@@ -162,9 +168,15 @@ void TZelSkinForm::EndChange() {
     if (FChangeCount > 0 && --FChangeCount == 0) Repaint();
 }
 
-void TZelSkinForm::InvalidateNC() { SendMessageW(FDestForm->Handle(), ZM_NCREPAINT, 0, 0); }
-void TZelSkinForm::RefreshSkin() { SendMessageW(FDestForm->Handle(), ZM_SKINCHANGED, 0, 0); }
-void TZelSkinForm::Restoring() { EndMinimize(); }
+void TZelSkinForm::InvalidateNC() {
+    SendMessageW(FDestForm->Handle(), ZM_NCREPAINT, 0, 0);
+}
+void TZelSkinForm::RefreshSkin() {
+    SendMessageW(FDestForm->Handle(), ZM_SKINCHANGED, 0, 0);
+}
+void TZelSkinForm::Restoring() {
+    EndMinimize();
+}
 
 TZelSkinImage* TZelSkinForm::GetBackgroundPicture() {
     EnsureBackground();
@@ -215,7 +227,8 @@ void TZelSkinForm::SetRegion() {
     TRegion r;
     if (FRoundWindow && !Maximized()) {
         r = CreateRoundRectRgn(0, 0, W + 1, H + 1, 4, 4);
-        if (!(FFramWidth > 1 || FFlatFrame)) r = CombineRgnOr(r, CreateRectRgn(0, H - 10, W + 1, H + 1));
+        if (!(FFramWidth > 1 || FFlatFrame))
+            r = CombineRgnOr(r, CreateRectRgn(0, H - 10, W + 1, H + 1));
     } else {
         r = CreateRectRgn(0, 0, W + 1, H + 1);
     }
@@ -328,10 +341,14 @@ void TZelSkinForm::NCHitTest(TMessage& m) {
             LRESULT answer;
         };
         const Zone zones[] = {
-            {{0, 0, h, h}, HTTOPLEFT},           {{h, 0, W - h, h}, HTTOP},
-            {{W - h, 0, W, h}, HTTOPRIGHT},      {{W - h, h, W, H - h}, HTRIGHT},
-            {{W - h, H - h, W, H}, HTBOTTOMRIGHT}, {{h, H - h, W - h, H}, HTBOTTOM},
-            {{0, H - h, h, H}, HTBOTTOMLEFT},    {{0, h, h, H - h}, HTLEFT},
+            {{0, 0, h, h}, HTTOPLEFT},
+            {{h, 0, W - h, h}, HTTOP},
+            {{W - h, 0, W, h}, HTTOPRIGHT},
+            {{W - h, h, W, H - h}, HTRIGHT},
+            {{W - h, H - h, W, H}, HTBOTTOMRIGHT},
+            {{h, H - h, W - h, H}, HTBOTTOM},
+            {{0, H - h, h, H}, HTBOTTOMLEFT},
+            {{0, h, h, H - h}, HTLEFT},
         };
         for (const Zone& z : zones)
             if (z.r.Contains(x, y)) {
@@ -426,7 +443,8 @@ void TZelSkinForm::NCButton(TMessage& m, bool down) {
         POINT s = PointFromLParam(m.LParam);
         TPoint p{s.x - FDestForm->Left(), s.y - FDestForm->Top()};
         // A press without a move before it still finds the control under it.
-        for (TZelSkinNCControl* c : std::vector<TZelSkinNCControl*>(FNCControls)) c->NCMouseMove(p);
+        for (TZelSkinNCControl* c : std::vector<TZelSkinNCControl*>(FNCControls))
+            c->NCMouseMove(p);
         for (TZelSkinNCControl* c : std::vector<TZelSkinNCControl*>(FNCControls)) {
             if (!c->Visible() || !c->MouseInControl()) continue;
             if (down)
@@ -514,7 +532,8 @@ void TZelSkinForm::HookWndProc(TMessage& m) {
     case WM_WINDOWPOSCHANGING: {
         auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
         if (wp && FDestForm->Showing()) {
-            const UINT minimise = SWP_NOCOPYBITS | SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOACTIVATE;
+            const UINT minimise =
+                SWP_NOCOPYBITS | SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOACTIVATE;
             const UINT hideMain =
                 SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE;
             if ((wp->flags & minimise) == minimise ||
@@ -531,7 +550,8 @@ void TZelSkinForm::HookWndProc(TMessage& m) {
         }
         if (m.WParam) {
             RECT& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0];
-            r = {r.left + FFramWidth, r.top + FTitleHeight, r.right - FFramWidth, r.bottom - FFramWidth};
+            r = {r.left + FFramWidth, r.top + FTitleHeight, r.right - FFramWidth,
+                 r.bottom - FFramWidth};
             r.right = std::max(r.right, r.left);
             r.bottom = std::max(r.bottom, r.top);
         }
@@ -557,7 +577,8 @@ void TZelSkinForm::HookWndProc(TMessage& m) {
         CallOldWindowProc(m);
         POINT s = PointFromLParam(m.LParam);
         TPoint p{s.x - FDestForm->Left(), s.y - FDestForm->Top()};
-        for (TZelSkinNCControl* c : std::vector<TZelSkinNCControl*>(FNCControls)) c->NCMouseMove(p);
+        for (TZelSkinNCControl* c : std::vector<TZelSkinNCControl*>(FNCControls))
+            c->NCMouseMove(p);
         break;
     }
     case WM_NCLBUTTONDOWN:

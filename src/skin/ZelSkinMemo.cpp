@@ -21,7 +21,8 @@ int SeqLen(unsigned char lead) {
 }
 
 char32_t Decode(const std::string& s, int i) {
-    auto u = Utf8ToUtf32(std::string_view(s).substr(size_t(i), size_t(SeqLen((unsigned char)s[size_t(i)]))));
+    auto u = Utf8ToUtf32(
+        std::string_view(s).substr(size_t(i), size_t(SeqLen((unsigned char)s[size_t(i)]))));
     return u.empty() ? U'?' : u[0];
 }
 
@@ -63,7 +64,8 @@ void TZelSkinMemo::Append(const std::string& line) {
     for (size_t i = 0; i <= line.size(); ++i) {
         if (i == line.size() || line[i] == '\n' || line[i] == '\r') {
             FLines.push_back(line.substr(start, i - start));
-            if (i < line.size() && line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
+            if (i < line.size() && line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n')
+                ++i;
             start = i + 1;
         }
     }
@@ -88,7 +90,9 @@ std::string TZelSkinMemo::AllText() const {
     return s;
 }
 
-int TZelSkinMemo::LineHeight() const { return std::max(1, GetFontMetrics(FFont).Height); }
+int TZelSkinMemo::LineHeight() const {
+    return std::max(1, GetFontMetrics(FFont).Height);
+}
 
 int TZelSkinMemo::TextWidthAvailable() const {
     int w = ClientWidth() - 4 - (FSoftBevel ? 2 : 0);
@@ -176,7 +180,8 @@ std::string TZelSkinMemo::SelText() const {
 
 void TZelSkinMemo::SelectAll() {
     FAnchor = {};
-    FCaret = FLines.empty() ? TextPos{} : TextPos{int(FLines.size()) - 1, int(FLines.back().size())};
+    FCaret =
+        FLines.empty() ? TextPos{} : TextPos{int(FLines.size()) - 1, int(FLines.back().size())};
     Invalidate();
 }
 
@@ -220,7 +225,8 @@ TZelSkinMemo::TextPos TZelSkinMemo::PosFromPoint(int x, int y) {
 
 TRect TZelSkinMemo::TrackRect() const {
     int inset = FSoftBevel ? 1 : 0;
-    return {ClientWidth() - inset - kScrollBarWidth, inset, ClientWidth() - inset, ClientHeight() - inset};
+    return {ClientWidth() - inset - kScrollBarWidth, inset, ClientWidth() - inset,
+            ClientHeight() - inset};
 }
 
 TRect TZelSkinMemo::ThumbRect() {
@@ -244,7 +250,8 @@ void TZelSkinMemo::Paint(HDC dc) {
     TZelPainter p(off);
     int inset = FSoftBevel ? 1 : 0;
     int lh = LineHeight();
-    TRect textArea{inset, inset, W - inset - (FScrollBars == ssVertical ? kScrollBarWidth : 0), H - inset};
+    TRect textArea{inset, inset, W - inset - (FScrollBars == ssVertical ? kScrollBarWidth : 0),
+                   H - inset};
     p.Save();
     p.IntersectClip(textArea);
     TextPos selA = std::min(FAnchor, FCaret), selB = std::max(FAnchor, FCaret);
@@ -252,7 +259,8 @@ void TZelSkinMemo::Paint(HDC dc) {
         int y = inset + 1 + (d - FTopLine) * lh;
         if (y >= H) break;
         const Segment& seg = FSegments[size_t(d)];
-        std::string text = FLines[size_t(seg.line)].substr(size_t(seg.start), size_t(seg.end - seg.start));
+        std::string text =
+            FLines[size_t(seg.line)].substr(size_t(seg.start), size_t(seg.end - seg.start));
         TRect lineRect{inset + 2, y, textArea.Right, y + lh};
         const TTextFormat flags = tfLeft | tfSingleLine | tfNoPrefix | tfNoClip;
         DrawText(p, FFont, text, lineRect, flags);
@@ -260,7 +268,8 @@ void TZelSkinMemo::Paint(HDC dc) {
         TextPos segA{seg.line, seg.start}, segB{seg.line, seg.end};
         TextPos a = std::max(selA, segA), b = std::min(selB, segB);
         if (selA != selB && a < b) {
-            int x1 = lineRect.Left + XOfOffset(seg, a.offset), x2 = lineRect.Left + XOfOffset(seg, b.offset);
+            int x1 = lineRect.Left + XOfOffset(seg, a.offset),
+                x2 = lineRect.Left + XOfOffset(seg, b.offset);
             TRect sel{x1, y, x2, y + lh};
             p.FillRect(sel, Color32(clHighlight));
             p.Save();
@@ -276,7 +285,9 @@ void TZelSkinMemo::Paint(HDC dc) {
         TRect track = TrackRect();
         p.FillRect(track, Color32(240, 240, 240));
         TRect thumb = ThumbRect();
-        if (!thumb.IsEmpty()) p.FillRect(thumb, Color32(FThumbDragging ? 166 : 205, FThumbDragging ? 166 : 205, FThumbDragging ? 166 : 205));
+        if (!thumb.IsEmpty())
+            p.FillRect(thumb, Color32(FThumbDragging ? 166 : 205, FThumbDragging ? 166 : 205,
+                                      FThumbDragging ? 166 : 205));
     }
     if (FSoftBevel) {
         p.HorzLine(0, W - 1, 0, Color32(clBtnShadow), dmOpaque);

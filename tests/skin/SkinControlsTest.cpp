@@ -4,9 +4,9 @@
 // buffer's validity and refresh rules, and the log memo.
 #include "Gallery.h"
 #include "SkinWindowSupport.h"
-#include "skin/ZelSkinPng.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinMemo.h"
+#include "skin/ZelSkinPng.h"
 
 #include <gtest/gtest.h>
 
@@ -126,10 +126,13 @@ TEST(SkinPanel, TopBorderWithDoubleBorder) {
     inner.SetVisible(false);
     ShowSettled(w, clock);
     const TColor32 border = Color32(TColor(14273466)), window = Color32(kWindowColor);
-    for (int x : {0, 1, 50, 99}) EXPECT_EQ(Shown(w, panel, x, 0), border) << x;
+    for (int x : {0, 1, 50, 99})
+        EXPECT_EQ(Shown(w, panel, x, 0), border) << x;
     EXPECT_EQ(Shown(w, panel, 0, 1), window);
-    for (int x : {1, 50, 99}) EXPECT_EQ(Shown(w, panel, x, 1), Color32(clWhite)) << x;
-    for (int x : {0, 1, 99}) EXPECT_EQ(Shown(w, panel, x, 2), window) << x;
+    for (int x : {1, 50, 99})
+        EXPECT_EQ(Shown(w, panel, x, 1), Color32(clWhite)) << x;
+    for (int x : {0, 1, 99})
+        EXPECT_EQ(Shown(w, panel, x, 2), window) << x;
     EXPECT_EQ(Shown(w, panel, 0, 49), window);
     // The client area starts below the two lines.
     inner.SetVisible(true);
@@ -350,7 +353,8 @@ TEST(SkinMemo, LinesScrollSelectAndCopy) {
     memo.SetSoftBevel(true);
     memo.SetColor(clWhite);
     memo.SetFont(TZelFont("宋体", 12, clBlack));
-    for (int i = 0; i < 30; ++i) memo.Append("第" + std::to_string(i) + "行");
+    for (int i = 0; i < 30; ++i)
+        memo.Append("第" + std::to_string(i) + "行");
     memo.Append("a\r\nb");
     EXPECT_EQ(memo.LineCount(), 32);
     // A long line wraps inside the width left beside the scroll bar.

@@ -17,7 +17,9 @@ TColor32 MainRow(int y) {
     return Color32(uint8_t(ch(0, 255)), uint8_t(ch(128, 157)), uint8_t(ch(189, 157)));
 }
 
-LPARAM At(const TWindow& w, int x, int y) { return LParamFromPoint({w.Left() + x, w.Top() + y}); }
+LPARAM At(const TWindow& w, int x, int y) {
+    return LParamFromPoint({w.Left() + x, w.Top() + y});
+}
 
 // A title-bar control that records what the frame gives it.
 class RecordingNCControl : public TZelSkinNCControl {
@@ -80,7 +82,8 @@ TEST(SkinForm, BorderlessWindowHasOnlyClientColourAndRegion) {
     TZelSkinImage img = WindowImage(w);
     int teal = 0;
     for (int y = 0; y < 62; ++y)
-        for (int x = 0; x < 366; ++x) teal += img.Pixel(x, y) == Color32(0, 128, 128);
+        for (int x = 0; x < 366; ++x)
+            teal += img.Pixel(x, y) == Color32(0, 128, 128);
     EXPECT_EQ(teal, 366 * 62 - 4); // all but the four corner pixels
     EXPECT_EQ(AlphaOf(img.Pixel(0, 0)), 0);
     EXPECT_EQ(AlphaOf(img.Pixel(365, 61)), 0);
@@ -98,20 +101,13 @@ TEST(SkinForm, HitTestZones) {
         LRESULT sizeable, maximised, fixed;
     };
     const Case cases[] = {
-        {0, 0, HTTOPLEFT, HTCAPTION, HTCAPTION},
-        {4, 4, HTTOPLEFT, HTCAPTION, HTCAPTION},
-        {5, 0, HTTOP, HTCAPTION, HTCAPTION},
-        {684, 0, HTTOPRIGHT, HTCAPTION, HTCAPTION},
-        {684, 200, HTRIGHT, HTCLIENT, HTNOWHERE},
-        {684, 479, HTBOTTOMRIGHT, HTCLIENT, HTNOWHERE},
-        {300, 477, HTBOTTOM, HTCLIENT, HTCLIENT},
-        {300, 478, HTBOTTOM, HTCLIENT, HTNOWHERE},
-        {0, 479, HTBOTTOMLEFT, HTCLIENT, HTNOWHERE},
-        {1, 200, HTLEFT, HTCLIENT, HTNOWHERE},
-        {300, 5, HTCAPTION, HTCAPTION, HTCAPTION},
-        {300, 27, HTCAPTION, HTCAPTION, HTCAPTION},
-        {300, 28, HTCLIENT, HTCLIENT, HTCLIENT},
-        {5, 100, HTCLIENT, HTCLIENT, HTCLIENT},
+        {0, 0, HTTOPLEFT, HTCAPTION, HTCAPTION},     {4, 4, HTTOPLEFT, HTCAPTION, HTCAPTION},
+        {5, 0, HTTOP, HTCAPTION, HTCAPTION},         {684, 0, HTTOPRIGHT, HTCAPTION, HTCAPTION},
+        {684, 200, HTRIGHT, HTCLIENT, HTNOWHERE},    {684, 479, HTBOTTOMRIGHT, HTCLIENT, HTNOWHERE},
+        {300, 477, HTBOTTOM, HTCLIENT, HTCLIENT},    {300, 478, HTBOTTOM, HTCLIENT, HTNOWHERE},
+        {0, 479, HTBOTTOMLEFT, HTCLIENT, HTNOWHERE}, {1, 200, HTLEFT, HTCLIENT, HTNOWHERE},
+        {300, 5, HTCAPTION, HTCAPTION, HTCAPTION},   {300, 27, HTCAPTION, HTCAPTION, HTCAPTION},
+        {300, 28, HTCLIENT, HTCLIENT, HTCLIENT},     {5, 100, HTCLIENT, HTCLIENT, HTCLIENT},
     };
     for (const Case& c : cases)
         EXPECT_EQ(w.Perform(WM_NCHITTEST, 0, At(w, c.x, c.y)), c.sizeable) << c.x << "," << c.y;
@@ -189,7 +185,13 @@ TEST(SkinForm, MinimiseAndRestoreTransparency) {
     EXPECT_TRUE(HeadlessScreen()->IsWindowMinimized(&w));
     EXPECT_EQ(HeadlessScreen()->WindowOpacity(&w), 0);
     // The task bar minimising it again must not save the transparency it set.
-    WINDOWPOS wp{w.Handle(), 0, 0, 0, 0, 0, SWP_NOCOPYBITS | SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOACTIVATE};
+    WINDOWPOS wp{w.Handle(),
+                 0,
+                 0,
+                 0,
+                 0,
+                 0,
+                 SWP_NOCOPYBITS | SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOACTIVATE};
     w.Perform(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     w.Perform(WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_FALSE(HeadlessScreen()->IsWindowMinimized(&w));

@@ -12,9 +12,9 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <fstream>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 #include <unistd.h>
@@ -58,7 +58,9 @@ public:
             if (InUse(n)) continue;
             Display = ":" + std::to_string(n);
             FServer = std::make_unique<testsupport::Child>(testsupport::Child::Options{
-                {xvfb, Display, "-screen", "0", "1280x800x24", "-br", "-nolisten", "tcp"}, "/", {}});
+                {xvfb, Display, "-screen", "0", "1280x800x24", "-br", "-nolisten", "tcp"},
+                "/",
+                {}});
             testsupport::WaitUntil(
                 [&] { return !FServer->Running() || (FDisplay = XOpenDisplay(Display.c_str())); },
                 std::chrono::seconds(20));
@@ -79,7 +81,8 @@ public:
         ::Window root = DefaultRootWindow(FDisplay);
         XWindowAttributes a;
         XGetWindowAttributes(FDisplay, root, &a);
-        XImage* xi = XGetImage(FDisplay, root, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+        XImage* xi = XGetImage(FDisplay, root, 0, 0, unsigned(a.width), unsigned(a.height),
+                               AllPlanes, ZPixmap);
         TZelSkinImage img(a.width, a.height);
         if (!xi) return img;
         for (int y = 0; y < a.height; ++y)
@@ -113,7 +116,8 @@ private:
 };
 
 // Runs the message loop until cond holds or the bound passes.
-bool PumpUntil(const std::function<bool()>& cond, std::chrono::seconds bound = std::chrono::seconds(20)) {
+bool PumpUntil(const std::function<bool()>& cond,
+               std::chrono::seconds bound = std::chrono::seconds(20)) {
     auto end = std::chrono::steady_clock::now() + bound;
     while (!cond()) {
         if (std::chrono::steady_clock::now() > end) return false;
@@ -145,7 +149,8 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
     // Mapped, painted and opaque again after the start flash.
     ASSERT_TRUE(PumpUntil([&] {
         return !w.AlphaBlend() && screen.Capture().Pixel(100 + 300, 100 + 10) == title;
-    })) << "the window did not appear on " << screen.Display;
+    })) << "the window did not appear on "
+        << screen.Display;
     TZelSkinImage before = screen.Capture();
     EXPECT_EQ(before.Pixel(100, 100), Color32(0, 0, 0)) << "the rounded corner shows the root";
     EXPECT_EQ(before.Pixel(101, 100), firstRow);
@@ -162,10 +167,11 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
     worker.join();
 
     // Drag the bare title bar 100 pixels right and 60 down.
-    testsupport::Child drag({{xdotool, "mousemove", "400", "110", "mousedown", "1", "mousemove", "430",
-                              "130", "mousemove", "470", "150", "mousemove", "500", "170", "mouseup", "1"},
-                             "/",
-                             {{"DISPLAY", screen.Display}}});
+    testsupport::Child drag(
+        {{xdotool, "mousemove", "400", "110", "mousedown", "1", "mousemove", "430", "130",
+          "mousemove", "470", "150", "mousemove", "500", "170", "mouseup", "1"},
+         "/",
+         {{"DISPLAY", screen.Display}}});
     EXPECT_TRUE(PumpUntil([&] { return !drag.Running() && w.Left() == 200 && w.Top() == 160; }))
         << "window at " << w.Left() << "," << w.Top() << "; xdotool: " << drag.StdErr();
     EXPECT_FALSE(w.Tracking());

@@ -160,7 +160,8 @@ TZelSkinImage RenderGallery() {
     w.Show();
     // Until the start-flash timer has given the window its opacity back.
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while ((w.AlphaBlend() || TimerActive(w.Handle(), 3)) && std::chrono::steady_clock::now() < until)
+    while ((w.AlphaBlend() || TimerActive(w.Handle(), 3)) &&
+           std::chrono::steady_clock::now() < until)
         Application()->HandleMessage();
     Application()->ProcessMessages();
     TZelSkinImage image = WindowImage(w);
