@@ -247,8 +247,10 @@ TEST(SkinGroupBox, EmptyCaptionShowsOnlyTheStripLine) {
     EXPECT_EQ(img.Pixel(4, 7), window);
     EXPECT_EQ(img.Pixel(5, 7), Color32(TColor(13608787)));
     EXPECT_NE(img.Pixel(199, 7), window);
-    for (int y = 0; y < 15; ++y)
-        if (y != 7) EXPECT_EQ(Ink(img.CopyRect({0, y, 200, y + 1}), window), 0) << y;
+    for (int y = 0; y < 15; ++y) {
+        if (y == 7) continue;
+        EXPECT_EQ(Ink(img.CopyRect({0, y, 200, y + 1}), window), 0) << y;
+    }
     w.Hide();
 }
 
