@@ -979,7 +979,16 @@ void TWindow::MouseInput(TMouseKind kind, POINT screen, WPARAM keys, int clicks,
     }
 }
 
+namespace {
+WPARAM gKeyModifiers = 0;
+}
+
+WPARAM KeyModifiers() {
+    return gKeyModifiers;
+}
+
 void TWindow::KeyInput(bool down, WPARAM vk, WPARAM modifiers) {
+    gKeyModifiers = modifiers;
     if (!FShown || !InputAllowed(this)) return;
     TControl* target = FActiveControl ? FActiveControl : this;
     LRESULT handled = target->Perform(down ? WM_KEYDOWN : WM_KEYUP, vk, LPARAM(modifiers));

@@ -263,7 +263,10 @@ public:
     // native caption drag must not start so that the control gets the press.
     std::function<bool(POINT window)> NonClientControlAt;
 
-    // Input from the back-end, in screen coordinates.
+    // Input from the back-end, in screen coordinates. Key messages carry the
+    // virtual key in wParam and the modifiers (MK_SHIFT, MK_CONTROL, MK_ALT)
+    // in lParam; unhandled Enter and Escape go round as CM_DIALOGKEY, Tab
+    // moves the focus.
     enum class TMouseKind { Move, LeftDown, LeftUp, RightDown, RightUp, Wheel, Leave };
     void MouseInput(TMouseKind kind, POINT screen, WPARAM keys, int clicks = 1, int wheel = 0);
     void KeyInput(bool down, WPARAM vk, WPARAM modifiers);
@@ -365,5 +368,8 @@ TApplication* Application();
 // Window under a screen point (topmost first, inside its region), or none.
 TWindow* WindowFromPoint(POINT screen);
 POINT GetCursorPos();
+// The modifier keys (MK_SHIFT, MK_CONTROL, MK_ALT) of the key input being
+// handled, or of the last one.
+WPARAM KeyModifiers();
 
 } // namespace platform

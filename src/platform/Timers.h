@@ -1,6 +1,6 @@
 #pragma once
 // Window timers by (window, id): WM_TIMER arrives on the main thread when a
-// message loop runs. The clock can be replaced, so tests drive timers with a
+// message loop runs. Main thread only, like the windows themselves. The clock can be replaced, so tests drive timers with a
 // fake clock.
 #include "platform/WinApi.h"
 
