@@ -331,3 +331,25 @@ TEST(SkinForm, HelperFindsTheFrameOfAWindow) {
     plain.RecalcNonClient();
     EXPECT_EQ(plain.ClientRectInWindow(), (RECT{0, 0, plain.Width(), plain.Height()}));
 }
+
+TEST(SkinForm, SkinChangeRebuildsTheBackgroundOnceAfterTheChangeBracket) {
+    FakeClock clock;
+    CheckingLikeWindow w;
+    ShowSettled(w, clock);
+    int changed = 0;
+    w.Frame.Changed = [&](void*) { ++changed; };
+    w.Frame.BeginChange();
+    w.Frame.SetColor(clNavy);
+    w.Frame.SetTitlerColor(clNavy);
+    EXPECT_EQ(changed, 0);
+    w.Frame.EndChange();
+    EXPECT_EQ(changed, 1);
+    // The colours are taken over when the background is built again.
+    Application()->ProcessMessages();
+    EXPECT_EQ(WindowImage(w).Pixel(100, 30), Color32(0, 128, 128));
+    w.Frame.RefreshSkin();
+    Application()->ProcessMessages();
+    EXPECT_EQ(WindowImage(w).Pixel(100, 30), Color32(clNavy));
+    EXPECT_EQ(w.Frame.ClientBackColor(), clNavy);
+    w.Hide();
+}
