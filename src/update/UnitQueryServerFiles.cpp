@@ -16,8 +16,18 @@
 #define UPDATER_SERVER_HOST "127.0.0.1:8731"
 #endif
 
+namespace {
+std::string& HostOverride() {
+    static auto* host = new std::string();
+    return *host;
+}
+} // namespace
+
+void OverrideUpdateServerHost(const std::string& host) { HostOverride() = host; }
+
 std::string UpdateCheckUrl() {
-    return std::string("http://") + UPDATER_SERVER_HOST + "/Service/UserService.ashx?GetFileList";
+    const std::string& host = HostOverride().empty() ? std::string(UPDATER_SERVER_HOST) : HostOverride();
+    return "http://" + host + "/Service/UserService.ashx?GetFileList";
 }
 
 std::string BuildCheckData(const std::string& agentCode) {

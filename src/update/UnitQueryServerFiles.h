@@ -15,6 +15,9 @@ constexpr platform::UINT WM_QUERY_FINISHED = platform::WM_USER + 1;
 
 // "http://" + the build-time server address + the list request's path.
 std::string UpdateCheckUrl();
+// Lets in-process tests point the updater at their own server (host:port);
+// an empty text restores the build-time address.
+void OverrideUpdateServerHost(const std::string& host);
 // The request body for an agent code (inserted JSON-escaped).
 std::string BuildCheckData(const std::string& agentCode);
 
