@@ -1,0 +1,163 @@
+#pragma once
+// A virtual X server of the test's own (and, when asked, a window manager on
+// it) for the real-window tests, with a capture of its screen.
+#include "TestSupport.h"
+#include "platform/Controls.h"
+#include "skin/ZelSkinImage.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+// Last: Xlib defines macros that clash with common names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef None
+#undef Bool
+#undef Status
+
+inline std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+// An Xvfb on the first free display number from :91, stopped (and so
+// cleaned up by itself) at the end.
+class VirtualScreen {
+public:
+    bool Start(std::string& why) {
+        std::string xvfb = FindProgram("Xvfb");
+        if (xvfb.empty()) {
+            why = "Xvfb is not installed (scripts/setup-deps installs it)";
+            return false;
+        }
+        for (int n = 91; n < 140; ++n) {
+            if (InUse(n)) continue;
+            Display = ":" + std::to_string(n);
+            FServer = std::make_unique<testsupport::Child>(testsupport::Child::Options{
+                {xvfb, Display, "-screen", "0", "1280x800x24", "-br", "-nolisten", "tcp"},
+                "/",
+                {}});
+            testsupport::WaitUntil(
+                [&] { return !FServer->Running() || (FDisplay = XOpenDisplay(Display.c_str())); },
+                std::chrono::seconds(20));
+            if (FDisplay) return true;
+            why = "Xvfb " + Display + " did not start: " + FServer->StdErr();
+            Stop();
+        }
+        if (why.empty()) why = "no free X display number";
+        return false;
+    }
+    ~VirtualScreen() {
+        if (FDisplay) XCloseDisplay(FDisplay);
+        Stop();
+    }
+
+    // The root window's pixels as an image.
+    TZelSkinImage Capture() {
+        ::Window root = DefaultRootWindow(FDisplay);
+        XWindowAttributes a;
+        XGetWindowAttributes(FDisplay, root, &a);
+        XImage* xi = XGetImage(FDisplay, root, 0, 0, unsigned(a.width), unsigned(a.height),
+                               AllPlanes, ZPixmap);
+        TZelSkinImage img(a.width, a.height);
+        if (!xi) return img;
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x)
+                img.SetPixel(x, y, 0xFF000000u | uint32_t(XGetPixel(xi, x, y) & 0xFFFFFF));
+        XDestroyImage(xi);
+        return img;
+    }
+
+    // Starts openbox and waits until it offers moving windows for clients
+    // (_NET_WM_MOVERESIZE); false with the reason when it does not.
+    bool StartWindowManager(std::string& why) {
+        std::string openbox = FindProgram("openbox");
+        if (openbox.empty()) {
+            why = "openbox is not installed (scripts/setup-deps installs it)";
+            return false;
+        }
+        FWindowManager = std::make_unique<testsupport::Child>(
+            testsupport::Child::Options{{openbox, "--sm-disable"}, "/", {{"DISPLAY", Display}}});
+        if (testsupport::WaitUntil([&] { return !FWindowManager->Running() || OffersMoveResize(); },
+                                   std::chrono::seconds(20)) &&
+            FWindowManager->Running())
+            return true;
+        why = "openbox did not start: " + FWindowManager->StdErr();
+        return false;
+    }
+
+    std::string Display;
+
+private:
+    std::unique_ptr<testsupport::Child> FServer;
+    std::unique_ptr<testsupport::Child> FWindowManager;
+    ::Display* FDisplay = nullptr;
+
+    bool OffersMoveResize() {
+        Atom supported = XInternAtom(FDisplay, "_NET_SUPPORTED", False);
+        Atom moveResize = XInternAtom(FDisplay, "_NET_WM_MOVERESIZE", False);
+        Atom type;
+        int format;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        bool found = false;
+        if (XGetWindowProperty(FDisplay, DefaultRootWindow(FDisplay), supported, 0, 4096, False,
+                               XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+            data) {
+            for (unsigned long i = 0; i < count; ++i)
+                if (reinterpret_cast<Atom*>(data)[i] == moveResize) found = true;
+            XFree(data);
+        }
+        return found;
+    }
+
+    // A display whose lock file names a live process.
+    static bool InUse(int n) {
+        std::ifstream lock("/tmp/.X" + std::to_string(n) + "-lock");
+        if (!lock) return false;
+        int pid = 0;
+        lock >> pid;
+        return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+    }
+    void Stop() {
+        if (FWindowManager && FWindowManager->Running()) {
+            FWindowManager->Kill(SIGTERM);
+            FWindowManager->Wait(std::chrono::seconds(20));
+        }
+        FWindowManager.reset();
+        if (!FServer) return;
+        // Terminated, the server removes its socket and lock file.
+        if (FServer->Running()) FServer->Kill(SIGTERM);
+        FServer->Wait(std::chrono::seconds(20));
+        FServer.reset();
+    }
+};
+
+// Runs the message loop until cond holds or the bound passes.
+inline bool PumpUntil(const std::function<bool()>& cond,
+                      std::chrono::seconds bound = std::chrono::seconds(20)) {
+    auto end = std::chrono::steady_clock::now() + bound;
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        platform::Application()->HandleMessage();
+    }
+    return true;
+}
