@@ -149,6 +149,15 @@ struct GalleryWindow : GallerySettings {
         Wrapped.SetAlignmentVertical(taVerticalCenter);
         Wrapped.SetCaption("只显示第一行，居中显示的自动换行标签文字");
     }
+
+    void WndProc(TMessage& m) override {
+        if (m.Msg == WM_KEYDOWN && m.WParam == VK_ESCAPE) {
+            Close();
+            m.Result = 1;
+            return;
+        }
+        GallerySettings::WndProc(m);
+    }
 };
 
 } // namespace
@@ -167,6 +176,17 @@ TZelSkinImage RenderGallery() {
     TZelSkinImage image = WindowImage(w);
     w.Hide();
     return image;
+}
+
+void ShowGallery() {
+    GalleryWindow w;
+    PostMessageW(w.Handle(), ZM_ADDNCCTRL, reinterpret_cast<WPARAM>(new GalleryTitle(w.Caption())),
+                 0);
+    w.CenterOnScreen();
+    Application()->SetMainForm(&w);
+    w.Show();
+    Application()->Run();
+    Application()->SetMainForm(nullptr);
 }
 
 bool WriteGallery(const std::string& pngPath, std::string* error) {

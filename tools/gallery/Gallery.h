@@ -10,3 +10,6 @@
 TZelSkinImage RenderGallery();
 // RenderGallery written as PNG; false when the file cannot be written.
 bool WriteGallery(const std::string& pngPath, std::string* error = nullptr);
+// Shows the gallery as the application's main window until it is closed
+// (Escape, or the window manager's close).
+void ShowGallery();

@@ -1,5 +1,6 @@
 // Writes a picture of a skinned window with every control kind.
 //   gallery [output.png]     (default: build/gallery.png)
+//   gallery --show           shows it in a real window (Escape closes it)
 #include "Gallery.h"
 
 #include "platform/HeadlessBackend.h"
@@ -7,6 +8,10 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--show") {
+        ShowGallery();
+        return 0;
+    }
     std::string out = argc > 1 ? argv[1] : "build/gallery.png";
     // The picture is the composed window; no display is needed for it.
     platform::UseHeadlessBackend();
