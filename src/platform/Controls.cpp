@@ -533,6 +533,13 @@ void TWindow::Show() {
     if (FShown) WindowBackend()->RaiseWindow(this);
 }
 
+void TWindow::SetVisible(bool value) {
+    if (value)
+        Show();
+    else
+        Hide();
+}
+
 void TWindow::Hide() {
     FVisible = false;
     if (FShown) ShowingChanged();
@@ -846,6 +853,10 @@ void TWindow::WndProc(TMessage& message) {
             WindowBackend()->Present(this, FSurface);
         } else {
             if (FCapture) SetCaptureControl(nullptr);
+            if (TControl* hover = FHover) {
+                FHover = nullptr;
+                hover->Perform(CM_MOUSELEAVE, 0, 0);
+            }
             FTrack = TrackMode::None;
             FShown = false;
             FStyle &= ~WS_VISIBLE;
@@ -1000,6 +1011,10 @@ void TWindow::KeyInput(bool down, WPARAM vk, WPARAM modifiers) {
         DialogKey(this, m);
     } else if (vk == VK_F4 && (modifiers & MK_ALT)) {
         Perform(WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if ((modifiers & MK_ALT) && ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))) {
+        // Alt + letter: the control whose caption marks it as accelerator.
+        TMessage m{CM_DIALOGCHAR, vk, LPARAM(modifiers), 0};
+        DialogKey(this, m);
     }
 }
 
@@ -1096,6 +1111,14 @@ void TApplication::Run() {
 
 TWindow* WindowFromPoint(POINT screen) {
     return WindowBackend()->WindowAt(screen);
+}
+
+TControl* ControlFromPoint(POINT screen) {
+    TWindow* w = WindowFromPoint(screen);
+    if (!w) return nullptr;
+    POINT p{screen.x - w->Left(), screen.y - w->Top()};
+    if (!w->ClientRectInWindow().Contains(p.x, p.y)) return w;
+    return w->ControlAtPoint({p.x - w->ClientInsets().left, p.y - w->ClientInsets().top});
 }
 POINT GetCursorPos() {
     return WindowBackend()->CursorPos();

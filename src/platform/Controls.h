@@ -222,6 +222,8 @@ public:
 
     void Show();
     void Hide();
+    // Show or Hide.
+    void SetVisible(bool value) override;
     // Shows the window and runs a message loop until it closes or gets a
     // modal result; returns the modal result (mrCancel when closed).
     TModalResult ShowModal();
@@ -367,6 +369,9 @@ TApplication* Application();
 
 // Window under a screen point (topmost first, inside its region), or none.
 TWindow* WindowFromPoint(POINT screen);
+// The control (or window) under a screen point: the client area's deepest
+// control there, the window itself over its non-client area, or none.
+TControl* ControlFromPoint(POINT screen);
 POINT GetCursorPos();
 // The modifier keys (MK_SHIFT, MK_CONTROL, MK_ALT) of the key input being
 // handled, or of the last one.

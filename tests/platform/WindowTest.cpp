@@ -221,7 +221,13 @@ TEST(Window, MouseGoesToControlWithCaptureAndHover) {
     EXPECT_FALSE(a.MouseCapture());
     screen->MouseMove(origin.x + 75, origin.y + 10);
     EXPECT_EQ(b.Count(CM_MOUSEENTER), 1);
-    w.Hide();
+    EXPECT_EQ(ControlFromPoint({origin.x + 75, origin.y + 10}), &b);
+    EXPECT_EQ(ControlFromPoint({origin.x + 150, origin.y + 10}), &w);
+    EXPECT_EQ(ControlFromPoint({origin.x + 75, origin.y - 10}), &w); // caption
+    // Hiding the window ends the hover.
+    w.SetVisible(false);
+    EXPECT_FALSE(w.Showing());
+    EXPECT_EQ(b.Count(CM_MOUSELEAVE), 1);
 }
 
 TEST(Window, CaptionDragMovesAndEdgeSizesWithinLimits) {
