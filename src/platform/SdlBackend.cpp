@@ -82,11 +82,19 @@ void ApplyShape(SDL_Window* sdl, const TRegion* region) {
     }
     XFlush(d);
 }
+
+// Property changes reach the server at once, not at the next event pump.
+void Flush(SDL_Window* sdl) {
+    Display* d;
+    ::Window w;
+    if (X11Info(sdl, d, w)) XFlush(d);
+}
 #else
 bool DetectNativeMoveResize(SDL_Window*) {
     return false;
 }
 void ApplyShape(SDL_Window*, const TRegion*) {}
+void Flush(SDL_Window*) {}
 #endif
 
 WPARAM VirtualKey(SDL_Keycode k) {
@@ -266,12 +274,15 @@ public:
         if (SdlNative* n = Find(window)) {
             n->opacity = alpha;
             SDL_SetWindowOpacity(n->sdl, alpha / 255.0f);
+            Flush(n->sdl);
         }
     }
 
     void SetWindowTopmost(TWindow* window, bool topmost) override {
-        if (SdlNative* n = Find(window))
+        if (SdlNative* n = Find(window)) {
             SDL_SetWindowAlwaysOnTop(n->sdl, topmost ? SDL_TRUE : SDL_FALSE);
+            Flush(n->sdl);
+        }
     }
 
     void SetWindowRegion(TWindow* window, const TRegion* region) override {
@@ -289,6 +300,7 @@ public:
             SDL_MinimizeWindow(n->sdl);
         else
             SDL_RestoreWindow(n->sdl);
+        Flush(n->sdl);
     }
 
     void RaiseWindow(TWindow* window) override {

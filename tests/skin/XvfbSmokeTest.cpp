@@ -8,6 +8,9 @@
 #include "platform/SdlBackend.h"
 #include "skin/ZelSkinPng.h"
 
+#include <SDL.h>
+#include <SDL_syswm.h>
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -29,6 +32,8 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
 
     MainLikeWindow w;
     w.SetBounds(100, 100, w.Width(), w.Height());
+    w.SetTopmost(true);
+    Application()->SetMainForm(&w);
     w.Show();
     ASSERT_NE(SdlWindowOf(&w), nullptr);
     const TColor32 title = WindowImage(w).Pixel(300, 10);
@@ -41,6 +46,29 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
     TZelSkinImage before = screen.Capture();
     EXPECT_EQ(before.Pixel(100, 100), Color32(0, 0, 0)) << "the rounded corner shows the root";
     EXPECT_EQ(before.Pixel(101, 100), firstRow);
+
+    // The task-bar option and topmost reach the X window.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(static_cast<SDL_Window*>(SdlWindowOf(&w)), &info));
+    unsigned long xid = info.info.x11.window;
+    auto state = screen.Property(xid, "_NET_WM_STATE");
+    auto has = [&](const char* atom) {
+        return std::find(state.begin(), state.end(), screen.AtomOf(atom)) != state.end();
+    };
+    EXPECT_TRUE(has("_NET_WM_STATE_SKIP_TASKBAR"));
+    EXPECT_TRUE(has("_NET_WM_STATE_ABOVE"));
+    // Minimised, the window is fully transparent; restored, opaque again.
+    auto opacity = [&] {
+        auto v = screen.Property(xid, "_NET_WM_WINDOW_OPACITY");
+        return v.empty() ? 0xFFFFFFFFul : (v[0] & 0xFFFFFFFFul);
+    };
+    EXPECT_EQ(opacity(), 0xFFFFFFFFul);
+    w.Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(opacity(), 0ul);
+    w.Perform(WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_EQ(opacity(), 0xFFFFFFFFul);
+    ASSERT_TRUE(PumpUntil([&] { return screen.Capture().Pixel(100 + 300, 100 + 10) == title; }));
 
     // A worker's message wakes the loop while it waits for SDL events.
     bool got = false;
@@ -59,9 +87,10 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
           "mousemove", "470", "150", "mousemove", "500", "170", "mouseup", "1"},
          "/",
          {{"DISPLAY", screen.Display}}});
-    EXPECT_TRUE(PumpUntil([&] { return !drag.Running() && w.Left() == 200 && w.Top() == 160; }))
-        << "window at " << w.Left() << "," << w.Top() << "; xdotool: " << drag.StdErr();
-    EXPECT_FALSE(w.Tracking());
+    EXPECT_TRUE(PumpUntil([&] {
+        return !drag.Running() && !w.Tracking() && w.Left() == 200 && w.Top() == 160;
+    })) << "window at "
+        << w.Left() << "," << w.Top() << "; xdotool: " << drag.StdErr();
     ASSERT_TRUE(PumpUntil([&] { return screen.Capture().Pixel(200 + 300, 160 + 10) == title; }));
     TZelSkinImage after = screen.Capture();
     EXPECT_EQ(after.Pixel(105, 105), Color32(0, 0, 0)) << "the old place is bare again";
@@ -71,4 +100,5 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
     EXPECT_TRUE(SavePngToFile(after, dir + "/xvfb_screen.png"));
     EXPECT_TRUE(SavePngToFile(WindowImage(w), dir + "/xvfb_window.png"));
     w.Hide();
+    Application()->SetMainForm(nullptr);
 }

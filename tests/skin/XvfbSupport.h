@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 // Last: Xlib defines macros that clash with common names.
 #include <X11/Xatom.h>
@@ -103,6 +104,26 @@ public:
         why = "openbox did not start: " + FWindowManager->StdErr();
         return false;
     }
+
+    // The values of a window property of 32-bit items; empty when absent.
+    std::vector<unsigned long> Property(unsigned long window, const char* name) {
+        std::vector<unsigned long> out;
+        Atom atom = XInternAtom(FDisplay, name, False);
+        Atom type;
+        int format;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(FDisplay, window, atom, 0, 1024, False, AnyPropertyType, &type,
+                               &format, &count, &after, &data) == Success &&
+            data) {
+            if (format == 32)
+                for (unsigned long i = 0; i < count; ++i)
+                    out.push_back(reinterpret_cast<unsigned long*>(data)[i]);
+            XFree(data);
+        }
+        return out;
+    }
+    unsigned long AtomOf(const char* name) { return XInternAtom(FDisplay, name, False); }
 
     std::string Display;
 
