@@ -5,12 +5,10 @@
 #include "platform/Controls.h"
 #include "skin/ZelSkinImage.h"
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -39,8 +37,8 @@ inline std::string FindProgram(const std::string& name) {
     return "";
 }
 
-// An Xvfb on the first free display number from :91, stopped (and so
-// cleaned up by itself) at the end.
+// An Xvfb on a free display number, stopped (and so cleaned up by itself) at
+// the end.
 class VirtualScreen {
 public:
     bool Start(std::string& why) {
@@ -49,21 +47,23 @@ public:
             why = "Xvfb is not installed (scripts/setup-deps installs it)";
             return false;
         }
-        for (int n = 91; n < 140; ++n) {
-            if (InUse(n)) continue;
-            Display = ":" + std::to_string(n);
-            FServer = std::make_unique<testsupport::Child>(testsupport::Child::Options{
-                {xvfb, Display, "-screen", "0", "1280x800x24", "-br", "-nolisten", "tcp"},
-                "/",
-                {}});
-            testsupport::WaitUntil(
-                [&] { return !FServer->Running() || (FDisplay = XOpenDisplay(Display.c_str())); },
-                std::chrono::seconds(20));
+        // The server picks a free display itself and writes its number to
+        // standard error (-displayfd 2), so parallel tests never collide.
+        FServer = std::make_unique<testsupport::Child>(testsupport::Child::Options{
+            {xvfb, "-displayfd", "2", "-screen", "0", "1280x800x24", "-br", "-nolisten", "tcp"},
+            "/",
+            {}});
+        int number = -1;
+        testsupport::WaitUntil(
+            [&] { return !FServer->Running() || (number = DisplayNumber(FServer->StdErr())) >= 0; },
+            std::chrono::seconds(20));
+        if (number >= 0) {
+            Display = ":" + std::to_string(number);
+            FDisplay = XOpenDisplay(Display.c_str());
             if (FDisplay) return true;
-            why = "Xvfb " + Display + " did not start: " + FServer->StdErr();
-            Stop();
         }
-        if (why.empty()) why = "no free X display number";
+        why = "Xvfb did not start: " + FServer->StdErr();
+        Stop();
         return false;
     }
     ~VirtualScreen() {
@@ -150,13 +150,18 @@ private:
         return found;
     }
 
-    // A display whose lock file names a live process.
-    static bool InUse(int n) {
-        std::ifstream lock("/tmp/.X" + std::to_string(n) + "-lock");
-        if (!lock) return false;
-        int pid = 0;
-        lock >> pid;
-        return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+    // The line of digits among the server's messages.
+    static int DisplayNumber(const std::string& err) {
+        size_t start = 0;
+        while (start < err.size()) {
+            size_t end = err.find('\n', start);
+            if (end == std::string::npos) return -1; // not complete yet
+            std::string line = err.substr(start, end - start);
+            if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos)
+                return std::stoi(line);
+            start = end + 1;
+        }
+        return -1;
     }
     void Stop() {
         if (FWindowManager && FWindowManager->Running()) {
