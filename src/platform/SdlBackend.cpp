@@ -468,6 +468,8 @@ public:
                     break;
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
                     w->NativeResized(e.window.data1, e.window.data2);
+                    // The window surface has the new size only from now on.
+                    w->NativeExposed();
                     break;
                 case SDL_WINDOWEVENT_EXPOSED:
                     w->NativeExposed();

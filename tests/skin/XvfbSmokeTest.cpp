@@ -6,6 +6,7 @@
 #include "SkinWindowSupport.h"
 #include "XvfbSupport.h"
 #include "platform/SdlBackend.h"
+#include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinPng.h"
 
 #include <SDL.h>
@@ -32,6 +33,12 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
 
     MainLikeWindow w;
     w.SetBounds(100, 100, w.Width(), w.Height());
+    TZelSkinPanel panel(&w);
+    panel.SetBounds(20, 200, 300, 60);
+    TZelSkinLabel label(&panel);
+    label.SetFont(TZelFont("宋体", 14, clBlack));
+    label.SetCaption("正在检需要更新的文件,请稍后...");
+    label.SetBounds(12, 20, label.Width(), label.Height());
     w.SetTopmost(true);
     Application()->SetMainForm(&w);
     w.Show();
@@ -95,9 +102,23 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
     TZelSkinImage after = screen.Capture();
     EXPECT_EQ(after.Pixel(105, 105), Color32(0, 0, 0)) << "the old place is bare again";
 
+    // Drag the right edge 40 pixels out: the window grows and paints its new part.
+    testsupport::Child size({{xdotool, "mousemove", "883", "400", "mousedown", "1", "mousemove",
+                              "903", "400", "mousemove", "923", "400", "mouseup", "1"},
+                             "/",
+                             {{"DISPLAY", screen.Display}}});
+    EXPECT_TRUE(PumpUntil([&] { return !size.Running() && !w.Tracking() && w.Width() == 725; }))
+        << "width " << w.Width() << "; xdotool: " << size.StdErr();
+    const TColor32 client = WindowImage(w).Pixel(300, 400);
+    EXPECT_TRUE(PumpUntil([&] {
+        TZelSkinImage shot = screen.Capture();
+        return shot.Pixel(200 + 723, 160 + 400) == client &&
+               shot.Pixel(200 + 725, 160 + 400) == Color32(0, 0, 0);
+    }));
+
     // Screenshots for a person to look at.
     std::string dir = SKIN_TEST_OUTPUT_DIR;
-    EXPECT_TRUE(SavePngToFile(after, dir + "/xvfb_screen.png"));
+    EXPECT_TRUE(SavePngToFile(screen.Capture(), dir + "/xvfb_screen.png"));
     EXPECT_TRUE(SavePngToFile(WindowImage(w), dir + "/xvfb_window.png"));
     w.Hide();
     Application()->SetMainForm(nullptr);
