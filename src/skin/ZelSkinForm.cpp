@@ -76,7 +76,21 @@ TZelSkinForm::~TZelSkinForm() {
     FDestForm->KillTimer(kResizeTimer);
     FDestForm->KillTimer(kStartFlashTimer);
     FDestForm->NonClientControlAt = nullptr;
+    // Controls that outlive the frame must not reach it any more.
+    for (TZelSkinNCControl* c : FNCControls) {
+        c->SetParentFrame(nullptr);
+        c->SetHooked(false);
+    }
     FNCControls.clear();
+}
+
+void TZelSkinForm::DetachNCControl(TZelSkinNCControl* Control) {
+    auto it = std::find(FNCControls.begin(), FNCControls.end(), Control);
+    if (it == FNCControls.end()) return;
+    FNCControls.erase(it);
+    Control->SetParentFrame(nullptr);
+    Control->SetHooked(false);
+    FDestForm->Invalidate();
 }
 
 bool TZelSkinForm::Bordered() const {

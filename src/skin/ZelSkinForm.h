@@ -129,6 +129,8 @@ public:
 
     // Registered title-bar controls, in order of registration.
     const std::vector<TZelSkinNCControl*>& NCControls() const { return FNCControls; }
+    // Forgets a control without freeing it: one that ends before the frame.
+    void DetachNCControl(TZelSkinNCControl* Control);
     // The frame's colours as last taken over when the background was built.
     TColor NCBackColor() const { return FNCBackColor; }
     TColor ClientBackColor() const { return FClientBackColor; }
