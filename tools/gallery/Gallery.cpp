@@ -2,10 +2,13 @@
 
 #include "platform/Controls.h"
 #include "platform/Timers.h"
+#include "skin/ZelSkinButtons.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinForm.h"
 #include "skin/ZelSkinMemo.h"
+#include "skin/ZelSkinNCControls.h"
 #include "skin/ZelSkinPng.h"
+#include "skin/ZelSkinProgressBar.h"
 
 #include <chrono>
 #include <memory>
@@ -13,28 +16,6 @@
 using namespace platform;
 
 namespace {
-
-// The window's title, painted into the title bar with its halo.
-class GalleryTitle : public TZelSkinNCControl {
-public:
-    explicit GalleryTitle(std::string text) : FText(std::move(text)) {}
-    void Paint(TZelSkinImage& bar) override {
-        TZelPainter p(bar);
-        TZelFont font("宋体", 14, clWhite);
-        TRect r = ControlRect();
-        DrawGlowText(p, font, r, FText, 1, 16777214, tfLeft | tfSingleLine);
-        DrawText(p, font, FText, r, tfLeft | tfSingleLine);
-    }
-    void NCMouseMove(const TPoint&) override {}
-    void LMouseDown(const TPoint&) override {}
-    void LMouseUp(const TPoint&) override {}
-    bool Visible() const override { return true; }
-    bool MouseInControl() const override { return false; }
-    TRect ControlRect() const override { return {8, 6, 300, 22}; }
-
-private:
-    std::string FText;
-};
 
 struct GallerySettings : TWindow {
     GallerySettings() {
@@ -57,13 +38,34 @@ struct GalleryWindow : GallerySettings {
     TZelSkinMemo Log{&LogPanel};
     TZelSkinLine Divider{this};
     TZelSkinPanel Client{this};
+    // The main window's command row and progress panel.
     TZelSkinPanel Cmd{&Client};
-    TZelSkinLabel Status{&Cmd};
+    TZelSkinColorButton Start{&Cmd};
+    TZelSkinColorButton CancelDownload{&Cmd};
+    TZelSkinColorButton CloseButton{&Cmd};
+    TZelSkinPanel Progress{&Client};
+    TZelSkinPanel Command{&Progress};
+    TZelSkinLabel Status{&Command};
+    TZelSkinLabel FileLabel{&Progress};
+    TZelSkinProgressBar FileBar{&Progress};
+    TZelSkinLabel TotalLabel{&Progress};
+    TZelSkinProgressBar TotalBar{&Progress};
     TZelSkinGroupBox Files{&Client};
     TZelSkinLine Horizontal{&Files};
     TZelSkinGroupBox Boxed{&Files};
     TZelSkinPanel Solid{&Boxed};
     TZelSkinLabel Wrapped{&Files};
+    // Button states and faces, a slider and a bar with a caption.
+    TZelSkinColorButton Normal{&Files}, Hot{&Files}, Pressed{&Files}, Disabled{&Files},
+        Dropdown{&Files};
+    TZelSkinColorButton Smooth{&Files}, Clipped{&Files}, Bordered{&Files}, Pictured{&Files},
+        WordWrapped{&Files};
+    TPopupMenu Menu;
+    TZelSkinProgressBar Slider{&Files};
+    TZelSkinProgressBar Captioned{&Files};
+    // The title bar: caption with its halo, minimise, maximise and close.
+    TZelSkinNCLabel TitleText{this};
+    TZelSkinSystemButton MinButton{this}, MaxButton{this}, CloseTitleButton{this};
 
     GalleryWindow() {
         Frame.SetFlatFrame(true);
@@ -124,6 +126,27 @@ struct GalleryWindow : GallerySettings {
         Cmd.SetHeight(37);
         Cmd.SetAlign(alBottom);
         Cmd.SetBorderSides(sdTop);
+        const TZelFont tahoma("Tahoma", 11, clWhite);
+        auto command = [&](TZelSkinColorButton& b, const char* caption, int x, int w, TColor hot) {
+            b.SetBounds(x, 3, w, 30);
+            b.SetCaption(caption);
+            b.SetNormalColor(16757007);
+            b.SetHotColor(hot);
+            b.SetFont(tahoma);
+            b.SetHotFont(tahoma);
+        };
+        command(Start, "开始更新", 169, 87, 10317049);
+        command(CancelDownload, "取消下载", 259, 80, 10317049);
+        command(CloseButton, "关闭", 341, 80, 2237136);
+        CancelDownload.SetEnabled(false);
+        CloseButton.OnClick = [this](void*) { Close(); };
+
+        Progress.SetHeight(88);
+        Progress.SetAlign(alBottom);
+        Progress.SetBorderSides(sdTop);
+        Command.SetHeight(26);
+        Command.SetAlign(alTop);
+        Command.SetBorderSides(sdBottom);
         Status.SetAlign(alClient);
         Status.SetMargins({4, 4, 4, 4});
         Status.SetAlignmentHorizontal(taCenter);
@@ -131,6 +154,19 @@ struct GalleryWindow : GallerySettings {
         Status.SetWordWap(true);
         Status.SetFont(TZelFont("宋体", 12, clBlue));
         Status.SetCaption(" 3/3");
+        FileLabel.SetCaption("文件下载进度");
+        FileLabel.SetBounds(15, 40, FileLabel.Width(), FileLabel.Height());
+        TotalLabel.SetCaption("总体下载进度");
+        TotalLabel.SetBounds(14, 63, TotalLabel.Width(), TotalLabel.Height());
+        const TZelFont barFont("Tahoma", 11, clWindowText);
+        FileBar.SetBounds(102, 36, 333, 22);
+        FileBar.Caption().SetFont(barFont);
+        FileBar.SetValue(62);
+        FileBar.Caption().SetText("62%");
+        TotalBar.SetBounds(102, 59, 333, 21);
+        TotalBar.Caption().SetFont(barFont);
+        TotalBar.SetMaxValue(9765);
+        TotalBar.SetValue(3418);
 
         Files.SetAlign(alClient);
         Files.SetCaption("需要更新的文件");
@@ -148,6 +184,57 @@ struct GalleryWindow : GallerySettings {
         Wrapped.SetWordWap(true);
         Wrapped.SetAlignmentVertical(taVerticalCenter);
         Wrapped.SetCaption("只显示第一行，居中显示的自动换行标签文字");
+
+        const TZelFont small("宋体", 12, clWhite);
+        auto state = [&](TZelSkinColorButton& b, const char* caption, int x, int y) {
+            b.SetBounds(x, y, 78, 30);
+            b.SetCaption(caption);
+            b.SetFont(small);
+            b.SetHotFont(small);
+        };
+        state(Normal, "正常", 10, 160);
+        state(Hot, "热点", 94, 160);
+        state(Pressed, "按下", 178, 160);
+        state(Disabled, "禁用", 262, 160);
+        state(Dropdown, "菜单", 346, 160);
+        Hot.Perform(CM_MOUSEENTER);
+        Pressed.SetDown(true);
+        Disabled.SetEnabled(false);
+        Dropdown.SetDropdownMenu(&Menu);
+        state(Smooth, "圆角", 10, 196);
+        Smooth.SetRoundFrame(true);
+        Smooth.SetRoundSize(12);
+        state(Clipped, "裁切圆角", 94, 196);
+        Clipped.SetRoundFrame(true);
+        Clipped.SetRoundSize(12);
+        Clipped.SetSmoothRound(false);
+        state(Bordered, "边框", 178, 196);
+        Bordered.SetBorderSides(sdAll);
+        Bordered.SetNormalColor(clWhite);
+        Bordered.SetFont(TZelFont("宋体", 12, clBlack));
+        state(Pictured, "图片", 262, 196);
+        Pictured.SetImage("ZelSkinMenu_icon_check");
+        Pictured.SetImageOffset({6, 7});
+        Pictured.SetCaptionOffset({8, 0});
+        state(WordWrapped, "文字较长的按钮自动换行", 346, 196);
+        WordWrapped.SetWordWrap(true);
+        WordWrapped.SetHeight(40);
+
+        Slider.SetBounds(10, 245, 200, 22);
+        Slider.TrackButton().SetNormal("ZelSkinSlider_dragBackground");
+        Slider.TrackButton().SetVisible(true);
+        Slider.SetValue(40);
+        Captioned.SetBounds(230, 245, 200, 22);
+        Captioned.Caption().SetFont(barFont);
+        Captioned.Caption().SetText("50%");
+
+        TitleText.SetFont(TZelFont("宋体", 14, clWhite));
+        TitleText.Pos().SetXValue(8);
+        TitleText.Pos().SetYValue(6);
+        MinButton.SetKind(bkMinimize);
+        MaxButton.SetKind(bkMaximize);
+        for (auto* b : {&MinButton, &MaxButton, &CloseTitleButton})
+            b->Picture().SetCount(3);
     }
 
     void WndProc(TMessage& m) override {
@@ -164,8 +251,6 @@ struct GalleryWindow : GallerySettings {
 
 TZelSkinImage RenderGallery() {
     GalleryWindow w;
-    auto* title = new GalleryTitle(w.Caption());
-    PostMessageW(w.Handle(), ZM_ADDNCCTRL, reinterpret_cast<WPARAM>(title), 0);
     w.Show();
     // Until the start-flash timer has given the window its opacity back.
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -180,8 +265,6 @@ TZelSkinImage RenderGallery() {
 
 void ShowGallery() {
     GalleryWindow w;
-    PostMessageW(w.Handle(), ZM_ADDNCCTRL, reinterpret_cast<WPARAM>(new GalleryTitle(w.Caption())),
-                 0);
     w.CenterOnScreen();
     Application()->SetMainForm(&w);
     w.Show();
