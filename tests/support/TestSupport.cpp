@@ -66,8 +66,8 @@ bool WaitUntil(const std::function<bool()>& cond, std::chrono::milliseconds boun
 }
 
 Child::Child(const Options& o) {
-    int pipefd[2];
-    if (::pipe2(pipefd, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    int pipefd[2], outfd[2];
+    if (::pipe2(pipefd, O_CLOEXEC) != 0 || ::pipe2(outfd, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
     std::vector<std::string> envs;
     for (char** e = environ; *e; ++e) {
         std::string kv = *e;
@@ -87,14 +87,18 @@ Child::Child(const Options& o) {
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
         ::dup2(pipefd[1], 2);
+        ::dup2(outfd[1], 1);
         if (!o.cwd.empty() && ::chdir(o.cwd.c_str()) != 0) ::_exit(126);
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(pipefd[1]);
+    ::close(outfd[1]);
     FPid = pid;
     FErrFd = pipefd[0];
+    FOutFd = outfd[0];
     ::fcntl(FErrFd, F_SETFL, O_NONBLOCK);
+    ::fcntl(FOutFd, F_SETFL, O_NONBLOCK);
 }
 
 Child::~Child() {
@@ -103,15 +107,32 @@ Child::~Child() {
         ::waitpid(FPid, nullptr, 0);
     }
     if (FErrFd >= 0) ::close(FErrFd);
+    if (FOutFd >= 0) ::close(FOutFd);
 }
 
 void Child::Drain() {
     char buf[4096];
-    for (;;) {
-        ssize_t n = ::read(FErrFd, buf, sizeof buf);
-        if (n <= 0) break;
-        FErr.append(buf, static_cast<size_t>(n));
+    for (auto [fd, out] : {std::pair{FErrFd, &FErr}, std::pair{FOutFd, &FOut}}) {
+        for (;;) {
+            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0) break;
+            out->append(buf, static_cast<size_t>(n));
+        }
     }
+}
+
+std::string Child::StdOut() {
+    Drain();
+    return FOut;
+}
+
+std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
+                                        const std::map<std::string, std::optional<std::string>>& env,
+                                        std::chrono::milliseconds bound) {
+    Child child({argv, "", env});
+    auto code = child.Wait(bound);
+    if (!code || *code != 0) return std::nullopt;
+    return child.StdOut();
 }
 
 bool Child::Running() {

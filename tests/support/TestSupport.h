@@ -31,6 +31,11 @@ bool Exists(const std::string& path);
 void MakeDirs(const std::string& path);
 void CopyExecutable(const std::string& from, const std::string& to);
 
+// Runs a program to its end; its standard output, or nullopt when it failed.
+std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
+                                        const std::map<std::string, std::optional<std::string>>& env = {},
+                                        std::chrono::milliseconds bound = std::chrono::seconds(60));
+
 // Polls cond until it holds or the bound has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& cond,
                std::chrono::milliseconds bound = std::chrono::seconds(30));
@@ -57,12 +62,16 @@ public:
     void Kill(int signal);
     // Standard error so far (complete after Wait).
     std::string StdErr();
+    // Standard output so far (complete after Wait).
+    std::string StdOut();
 
 private:
     int FPid = -1;
     int FErrFd = -1;
+    int FOutFd = -1;
     std::optional<int> FStatus;
     std::string FErr;
+    std::string FOut;
     void Drain();
 };
 

@@ -2,6 +2,7 @@
 // published filelist.json and serves the published files.
 //
 //   devserver <published folder> [--listen host:port] [--https cert.pem key.pem]
+//             [--throttle bytes-per-second]
 //
 // Both are read from disk at every request, so a test or a person can change
 // the release while the server runs. Every request is logged on stdout.
@@ -16,6 +17,10 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <chrono>
+#include <algorithm>
+#include <cstdlib>
 
 namespace fs = std::filesystem;
 
@@ -46,8 +51,10 @@ int main(int argc, char** argv) {
     fs::path root = argv[1];
     std::string listen = UPDATER_SERVER_HOST;
     std::string cert, key;
+    long long throttle = 0; // bytes per second; 0: as fast as the connection goes
     for (int i = 2; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--listen") && i + 1 < argc) listen = argv[++i];
+        else if (!std::strcmp(argv[i], "--throttle") && i + 1 < argc) throttle = std::atoll(argv[++i]);
         else if (!std::strcmp(argv[i], "--https") && i + 2 < argc) {
             cert = argv[++i];
             key = argv[++i];
@@ -84,7 +91,19 @@ int main(int argc, char** argv) {
             return;
         }
         std::cout << "serving: " << req.path << " (" << body.size() << " bytes)" << std::endl;
-        res.set_content(std::move(body), "application/octet-stream");
+        if (throttle <= 0) {
+            res.set_content(std::move(body), "application/octet-stream");
+            return;
+        }
+        // Slowed down, so that a person (or a test) can watch and cancel.
+        auto data = std::make_shared<std::string>(std::move(body));
+        res.set_content_provider(data->size(), "application/octet-stream",
+                                 [data, throttle](size_t offset, size_t length, httplib::DataSink& sink) {
+                                     size_t piece = std::min<size_t>(length, std::max<long long>(throttle / 20, 1));
+                                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                                     sink.write(data->data() + offset, piece);
+                                     return true;
+                                 });
     });
 
     gServer = server.get();
