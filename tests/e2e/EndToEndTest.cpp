@@ -1,0 +1,345 @@
+// The road of one update as a user sees it: real processes, a real server,
+// real windows on a virtual X screen driven by xdotool.
+#include "HttpTestServer.h"
+#include "TestSupport.h"
+#include "platform/Md5.h"
+#include "skin/ZelSkinImage.h"
+#include "skin/ZelSkinPng.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
+
+using testsupport::Child;
+using testsupport::TempDir;
+using ::testing::HasSubstr;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kMainTitle = "发现新的升级文件";
+
+std::optional<std::string> Find(const std::string& name) {
+    for (const char* dir : {"/usr/bin", "/bin", "/usr/local/bin"})
+        if (::access((std::string(dir) + "/" + name).c_str(), X_OK) == 0) return std::string(dir) + "/" + name;
+    return std::nullopt;
+}
+
+// A virtual X screen of the test's own.
+class XScreen {
+public:
+    bool Start(std::string& why) {
+        auto xvfb = Find("Xvfb");
+        if (!xvfb || !Find("xdotool")) {
+            why = "Xvfb or xdotool is missing (scripts/setup-deps installs them)";
+            return false;
+        }
+        for (int n = 150 + getpid() % 50; n < 260; ++n) {
+            if (testsupport::Exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+            Display = ":" + std::to_string(n);
+            FServer = std::make_unique<Child>(Child::Options{
+                {*xvfb, Display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, "/", {}});
+            if (testsupport::WaitUntil([&] { return !FServer->Running() || XDo({"getdisplaygeometry"}); },
+                                       std::chrono::seconds(20)) &&
+                FServer->Running())
+                return true;
+            FServer.reset();
+        }
+        why = "no Xvfb could be started";
+        return false;
+    }
+    std::optional<std::string> XDo(const std::vector<std::string>& args) const {
+        std::vector<std::string> argv = {"/usr/bin/xdotool"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        // Window names are matched as UTF-8 text.
+        return testsupport::RunForOutput(argv, {{"DISPLAY", Display}, {"LC_ALL", "C.UTF-8"}}, std::chrono::seconds(20));
+    }
+    std::string Display;
+
+private:
+    std::unique_ptr<Child> FServer;
+};
+
+struct Geometry {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+class EndToEnd : public ::testing::Test {
+protected:
+    XScreen screen;
+    TempDir work{"e2e"};
+    std::string install = work / "install/";
+    std::string release = work / "release/";
+    std::string published = work / "published/";
+    std::string home = work / "home/";
+    std::unique_ptr<Child> server;
+
+    void SetUp() override {
+        std::string why;
+        if (!screen.Start(why)) GTEST_SKIP() << why;
+        for (const auto& d : {install, release + "plugins", release + "skins/图片", published, home + "Desktop"})
+            testsupport::MakeDirs(d);
+        // The installation as it stands: an old application, the updater, the agent code.
+        testsupport::CopyExecutable(UPDATER_BIN, install + "updater");
+        testsupport::CopyExecutable(SAMPLEAPP_BIN, install + "Varnoke.exe");
+        testsupport::WriteFile(install + "ag", "\xEF\xBB\xBF" "E2E-AGENT\r\n");
+        // The release: a new application, a plug-in and a zip package with a
+        // Chinese-named file in a sub-folder.
+        testsupport::CopyExecutable(SAMPLEAPP_BIN, release + "Varnoke.exe");
+        std::ofstream(release + "Varnoke.exe", std::ios::app) << "\nrelease 2";
+        testsupport::WriteFile(release + "plugins/report.dll", "report plug-in v3");
+        testsupport::WriteFile(release + "skins/图片/蓝色.txt", "蓝色皮肤");
+        testsupport::WriteFile(release + "skins/readme.txt", "skins");
+    }
+
+    void Publish(const std::string& extra = "") {
+        testsupport::WriteFile(work / "release.json",
+                               R"({"appName":"Varnoke 演示版","notes":["修复了若干问题","新增皮肤包"],)"
+                               R"("zipFolders":["skins"],"versions":{"Varnoke.exe":2,"plugins/report.dll":3})" +
+                                   extra + "}");
+        std::string base = std::string("http://") + UPDATER_SERVER_HOST + "/";
+        ASSERT_TRUE(testsupport::RunForOutput({PUBLISHER_BIN, release, work / "release.json", published, base}));
+    }
+
+    void StartServer(std::vector<std::string> extra = {}) {
+        std::vector<std::string> argv = {DEVSERVER_BIN, published, "--listen", UPDATER_SERVER_HOST};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        server = std::make_unique<Child>(Child::Options{argv, "/", {}});
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return server->StdOut().find("update server on") != std::string::npos; }))
+            << server->StdErr();
+    }
+    int Served(const std::string& path) {
+        std::string log = server->StdOut();
+        int n = 0;
+        for (size_t p = 0; (p = log.find("serving: " + path + " ", p)) != std::string::npos; ++p) ++n;
+        return n;
+    }
+
+    std::unique_ptr<Child> StartUpdater() {
+        return std::make_unique<Child>(Child::Options{{install + "updater"},
+                                                      install,
+                                                      {{"DISPLAY", screen.Display},
+                                                       {"HOME", home},
+                                                       {"UPDATER_HEADLESS", std::nullopt},
+                                                       {"XDG_DESKTOP_DIR", std::nullopt},
+                                                       {"XDG_CONFIG_HOME", std::nullopt}}});
+    }
+
+    // The main window's id once it is on screen.
+    std::optional<std::string> MainWindow(std::chrono::seconds bound = std::chrono::seconds(30)) {
+        std::optional<std::string> id;
+        // xdotool matches names against the Latin-1 WM_NAME; the window's
+        // UTF-8 name is compared here instead.
+        testsupport::WaitUntil([&] {
+            auto out = screen.XDo({"search", "--onlyvisible", "--name", "."});
+            std::istringstream ids(out.value_or(""));
+            for (std::string w; std::getline(ids, w);) {
+                auto name = screen.XDo({"getwindowname", w});
+                if (name && *name == kMainTitle + "\n") id = w;
+            }
+            return id.has_value();
+        }, bound);
+        return id;
+    }
+    Geometry GeometryOf(const std::string& id) {
+        Geometry g;
+        auto out = screen.XDo({"getwindowgeometry", "--shell", id});
+        if (!out) return g;
+        std::smatch m;
+        if (std::regex_search(*out, m, std::regex("X=(-?\\d+)"))) g.x = std::stoi(m[1]);
+        if (std::regex_search(*out, m, std::regex("Y=(-?\\d+)"))) g.y = std::stoi(m[1]);
+        if (std::regex_search(*out, m, std::regex("WIDTH=(\\d+)"))) g.w = std::stoi(m[1]);
+        if (std::regex_search(*out, m, std::regex("HEIGHT=(\\d+)"))) g.h = std::stoi(m[1]);
+        return g;
+    }
+    // Clicks a point of the main window's client area (681 x 450).
+    void ClickClient(const std::string& id, int cx, int cy) {
+        Geometry g = GeometryOf(id);
+        int left = (g.w - 681) / 2, top = g.h - 450 - left;
+        ASSERT_TRUE(screen.XDo({"mousemove", std::to_string(g.x + left + cx), std::to_string(g.y + top + cy),
+                                "click", "1"}));
+    }
+    // The three buttons in client coordinates: the right panel starts at 236,
+    // the button row at 413.
+    void ClickStart(const std::string& id) { ClickClient(id, 236 + 169 + 43, 413 + 3 + 15); }
+    // Clicks "开始更新" until the server is asked for a file: a window that has
+    // only just appeared may not take the first click yet.
+    void StartDownload(const std::string& id) {
+        std::string before = server->StdOut();
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            ClickStart(id);
+            if (testsupport::WaitUntil([&] { return server->StdOut().size() > before.size(); },
+                                       std::chrono::seconds(4)))
+                return;
+        }
+        ADD_FAILURE() << "the start button did not react";
+    }
+    void ClickCancel(const std::string& id) { ClickClient(id, 236 + 259 + 40, 413 + 3 + 15); }
+    void ClickClose(const std::string& id) { ClickClient(id, 236 + 341 + 40, 413 + 3 + 15); }
+
+    std::string Shot(const std::string& name, const std::string& window = "") {
+        fs::create_directories(ARTEFACT_DIR);
+        std::string path = std::string(ARTEFACT_DIR) + "/" + name + ".png";
+        std::vector<std::string> argv = {XSHOT_BIN, path};
+        if (!window.empty()) argv.push_back(window);
+        testsupport::RunForOutput(argv, {{"DISPLAY", screen.Display}});
+        return path;
+    }
+    TZelSkinImage Load(const std::string& path) {
+        TZelSkinImage image;
+        LoadPngFromFile(path, image);
+        return image;
+    }
+
+    bool AppStarted() const { return testsupport::Exists(install + "app-started.txt"); }
+    std::string AppAgentCode() const { return testsupport::ReadFile(install + "app-started.txt"); }
+    std::string Installed(const std::string& name) const { return testsupport::ReadFile(install + name); }
+};
+
+TEST_F(EndToEnd, NothingToDoStartsTheApplicationAfterTheCheck) {
+    // The release is what is installed already.
+    fs::remove_all(release);
+    testsupport::MakeDirs(release);
+    testsupport::CopyExecutable(SAMPLEAPP_BIN, release + "Varnoke.exe");
+    Publish();
+    StartServer();
+    auto start = std::chrono::steady_clock::now();
+    auto updater = StartUpdater();
+    // The checking window is up while the list is fetched.
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
+        auto out = screen.XDo({"search", "--onlyvisible", "--class", "."});
+        return out && !out->empty();
+    }));
+    Shot("checking-window");
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_FALSE(MainWindow(std::chrono::seconds(1)));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
+    EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
+    EXPECT_TRUE(testsupport::Exists(home + "Desktop/updater.desktop"));
+}
+
+TEST_F(EndToEnd, FilesAreFetchedUnpackedRecordedAndTheApplicationStarts) {
+    Publish();
+    StartServer();
+    auto updater = StartUpdater();
+    auto window = MainWindow();
+    if (!window) Shot("no-main-window");
+    ASSERT_TRUE(window) << updater->StdErr() << server->StdOut() << screen.XDo({"search", "--name", "."}).value_or("?");
+    Shot("main-window", *window);
+    StartDownload(*window);
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
+    EXPECT_EQ(Installed("Varnoke.exe"), testsupport::ReadFile(release + "Varnoke.exe"));
+    EXPECT_EQ(Installed("plugins/report.dll"), "report plug-in v3");
+    EXPECT_EQ(Installed("skins/图片/蓝色.txt"), "蓝色皮肤");
+    EXPECT_EQ(Installed("skins/readme.txt"), "skins");
+    EXPECT_FALSE(testsupport::Exists(install + "~FileCache.TMP"));
+    std::string ini = Installed("version.ini");
+    EXPECT_THAT(ini, HasSubstr("[Varnoke.exe]\r\nVer=2\r\nMD5=" +
+                               platform::Md5Hex(testsupport::ReadFile(release + "Varnoke.exe"))));
+    EXPECT_THAT(ini, HasSubstr("[plugins\\report.dll]\r\nVer=3\r\n"));
+    EXPECT_THAT(ini, HasSubstr("[" + install + "skins\\]\r\nVer=1\r\n"));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
+    EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
+}
+
+TEST_F(EndToEnd, ANewUpdaterReplacesItselfAndTheLastRunStartsTheApplication) {
+    // A package is offered again at every check (its file is gone once it is
+    // unpacked), so this release has none: the last run finds nothing to do.
+    fs::remove_all(release + "skins");
+    testsupport::CopyExecutable(UPDATER_BIN, release + "updater");
+    std::ofstream(release + "updater", std::ios::app) << "\nnew updater build";
+    Publish(R"(,"updater":"updater")");
+    StartServer();
+    auto updater = StartUpdater();
+    auto window = MainWindow();
+    ASSERT_TRUE(window) << updater->StdErr();
+    StartDownload(*window);
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
+    // The hand-off copy waits for the old updater, replaces it and starts it;
+    // that run checks again, finds nothing and starts the application.
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }, std::chrono::seconds(60)))
+        << server->StdOut() << updater->StdErr() << Installed("version.ini");
+    EXPECT_EQ(Installed("updater"), testsupport::ReadFile(release + "updater"));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !testsupport::Exists(install + "_updater.tmp"); }));
+    EXPECT_EQ(server->StdOut().find("list requested") != std::string::npos, true);
+    std::string log = server->StdOut();
+    size_t lists = 0;
+    for (size_t p = 0; (p = log.find("list requested", p)) != std::string::npos; ++p) ++lists;
+    EXPECT_EQ(lists, 2u);
+    EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
+}
+
+TEST_F(EndToEnd, AMissingFileStopsTheRunAndASecondStartFetchesOnlyTheRest) {
+    Publish();
+    std::string held = work / "held-back.dll";
+    fs::rename(published + "files/plugins/report.dll", held);
+    StartServer();
+    auto updater = StartUpdater();
+    auto window = MainWindow();
+    ASSERT_TRUE(window) << updater->StdErr();
+    StartDownload(*window);
+    // The first file is put in place, the second fails: the window stays.
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return server->StdOut().find("missing: /files/plugins/report.dll") != std::string::npos; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return Installed("Varnoke.exe") == testsupport::ReadFile(release + "Varnoke.exe"); }));
+    EXPECT_TRUE(updater->Running());
+    // The status line shows the error in red.
+    testsupport::WaitUntil([] { return false; }, std::chrono::milliseconds(300));
+    TZelSkinImage shot = Load(Shot("main-window-error", *window));
+    int red = 0;
+    for (int y = 28 + 325; y < 28 + 351 && y < shot.Height(); ++y) // the status line
+        for (int x = 240; x < shot.Width(); ++x) {
+            TColor32 p = shot.Pixel(x, y);
+            red += RedOf(p) > 150 && GreenOf(p) < 90 && BlueOf(p) < 90;
+        }
+    EXPECT_GT(red, 20);
+
+    fs::rename(held, published + "files/plugins/report.dll");
+    StartDownload(*window);
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
+    EXPECT_EQ(Served("/files/Varnoke.exe"), 1);
+    EXPECT_EQ(Served("/files/plugins/report.dll"), 1);
+    EXPECT_EQ(Served("/files/skins.zip"), 1);
+    EXPECT_EQ(Installed("plugins/report.dll"), "report plug-in v3");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
+}
+
+TEST_F(EndToEnd, CancelStopsTheDownloadAndLeavesNothingHalfWritten) {
+    std::string big(6 << 20, 'b');
+    testsupport::WriteFile(release + "plugins/report.dll", big);
+    testsupport::WriteFile(install + "plugins.keep", "");
+    testsupport::MakeDirs(install + "plugins");
+    testsupport::WriteFile(install + "plugins/report.dll", "old plug-in");
+    Publish();
+    StartServer({"--throttle", "1000000"});
+    auto updater = StartUpdater();
+    auto window = MainWindow();
+    ASSERT_TRUE(window) << updater->StdErr();
+    StartDownload(*window);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return Served("/files/plugins/report.dll") == 1; }));
+    ClickCancel(*window);
+    testsupport::WaitUntil([] { return false; }, std::chrono::milliseconds(500));
+    EXPECT_TRUE(updater->Running());
+    EXPECT_EQ(Installed("plugins/report.dll"), "old plug-in");
+    Shot("main-window-cancelled", *window);
+    ClickClose(*window);
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
+    EXPECT_EQ(Installed("plugins/report.dll"), "old plug-in");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
+}
+
+TEST_F(EndToEnd, AnUnreachableServerStillStartsTheApplicationWithoutAMessage) {
+    auto updater = StartUpdater();
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0);
+    EXPECT_EQ(updater->StdErr(), "");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
+    EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
+}
+
+} // namespace
