@@ -1,5 +1,7 @@
 #include "platform/Controls.h"
 
+#include "platform/Clock.h"
+
 #include "platform/MainThread.h"
 #include "platform/Timers.h"
 #include "platform/WindowBackend.h"
@@ -1082,24 +1084,39 @@ TApplication* Application() {
     return app;
 }
 
-bool TApplication::ProcessMessages() {
+bool TApplication::ProcessMessages() { return Process(false); }
+
+bool TApplication::Process(bool pacePainting) {
     bool any = ProcessMainThreadQueue() > 0;
     any = WindowBackend()->PumpEvents() || any;
     any = FireDueTimers() > 0 || any;
     any = ProcessMainThreadQueue() > 0 || any;
+    const uint64_t now = GetTickCount64();
+    const bool due = !pacePainting || now - FLastPaint >= kPaintIntervalMs;
+    FPaintPending = false;
     for (TWindow* w : std::vector<TWindow*>(FWindows)) {
         auto& list = FWindows;
         if (std::find(list.begin(), list.end(), w) == list.end()) continue;
-        if (w->FShown && w->FNeedsPaint) w->PaintWindow();
+        if (!w->FShown || !w->FNeedsPaint) continue;
+        if (!due) {
+            FPaintPending = true;
+            continue;
+        }
+        w->PaintWindow();
+        FLastPaint = now;
     }
     return any;
 }
 
 void TApplication::HandleMessage() {
-    if (ProcessMessages()) return;
-    uint32_t wait = 50;
-    if (auto next = TimeToNextTimer()) wait = uint32_t(std::min<uint64_t>(*next, wait));
-    if (wait > 0) WindowBackend()->WaitEvents(wait);
+    if (Process(true)) return;
+    uint64_t wait = 50;
+    if (auto next = TimeToNextTimer()) wait = std::min<uint64_t>(*next, wait);
+    if (FPaintPending) {
+        uint64_t since = GetTickCount64() - FLastPaint;
+        wait = std::min<uint64_t>(wait, since >= kPaintIntervalMs ? 0 : kPaintIntervalMs - since);
+    }
+    if (wait > 0) WindowBackend()->WaitEvents(uint32_t(wait));
 }
 
 void TApplication::Run() {

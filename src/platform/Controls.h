@@ -354,6 +354,9 @@ public:
     // Handles everything pending: main-thread calls, native events, due
     // timers, then paints invalid windows. True when anything was done.
     bool ProcessMessages();
+    // Windows are painted at most this often by the message loops, so that a
+    // stream of notifications (a fast download) is not slowed by painting.
+    static constexpr uint64_t kPaintIntervalMs = 15;
     // ProcessMessages, or waits for the next event or timer when idle.
     void HandleMessage();
     // The shown windows, bottom first.
@@ -361,8 +364,11 @@ public:
 
 private:
     friend class TWindow;
+    bool Process(bool pacePainting);
     TWindow* FMainForm = nullptr;
     bool FTerminated = false;
+    uint64_t FLastPaint = 0;
+    bool FPaintPending = false;
     std::vector<TWindow*> FWindows;
 };
 TApplication* Application();
