@@ -11,6 +11,8 @@
 
 #include <httplib.h>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -26,26 +28,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::InChild;
 
 namespace {
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-std::pair<double, double> InChild(const std::function<int()>& fn) {
-    auto start = Clock::now();
-    pid_t pid = fork();
-    if (pid == 0) _exit(fn());
-    int status = 0;
-    struct rusage ru {};
-    wait4(pid, &status, 0, &ru);
-    double t = Seconds(Clock::now() - start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "child failed (status %d)\n", status);
-        std::exit(1);
-    }
-    return {t, ru.ru_maxrss / 1024.0};
-}
 
 // Serves GET /big: `size` bytes from memory, in 1 MiB pieces.
 pid_t StartServer(long long size, int& port) {

@@ -10,6 +10,8 @@
 
 #include <httplib.h>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -25,29 +27,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// Runs fn in a child process; returns its wall time and peak RSS in MB.
-std::pair<double, double> InChild(const std::function<int()>& fn) {
-    auto start = Clock::now();
-    pid_t pid = fork();
-    if (pid == 0) _exit(fn());
-    int status = 0;
-    struct rusage ru {};
-    wait4(pid, &status, 0, &ru);
-    double t = Seconds(Clock::now() - start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "child failed (status %d)\n", status);
-        std::exit(1);
-    }
-    return {t, ru.ru_maxrss / 1024.0};
-}
-
-} // namespace
+using bench::InChild;
 
 int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 200;

@@ -1,0 +1,36 @@
+#pragma once
+// Shared by the benchmarks: a run in a child process, timed, with its peak
+// memory read from the kernel's accounting.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Runs fn in a child process; its wall time in seconds and peak RSS in MB.
+// A child that fails ends the benchmark.
+inline std::pair<double, double> InChild(const std::function<int()>& fn) {
+    auto start = Clock::now();
+    pid_t pid = fork();
+    if (pid == 0) _exit(fn());
+    int status = 0;
+    struct rusage ru {};
+    wait4(pid, &status, 0, &ru);
+    double t = Seconds(Clock::now() - start);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "child failed (status %d)\n", status);
+        std::exit(1);
+    }
+    return {t, ru.ru_maxrss / 1024.0};
+}
+
+} // namespace bench
