@@ -42,12 +42,19 @@ struct HttpClient::Impl {
     size_t workGranularity = 0;
     int64_t received = 0;
     int64_t reported = 0;
+    Clock::time_point reportedAt;
     std::string* sinkText = nullptr;
 
+    // After a piece of the granularity, or when a slow transfer has not been
+    // reported for a moment, so that its progress still shows.
     void ReportWork(bool final) {
         if (!onWork || !*onWork || received == reported) return;
-        if (!final && received - reported < static_cast<int64_t>(workGranularity)) return;
+        auto now = Clock::now();
+        if (!final && received - reported < static_cast<int64_t>(workGranularity) &&
+            now - reportedAt < std::chrono::milliseconds(100))
+            return;
         reported = received;
+        reportedAt = now;
         (*onWork)(received);
     }
 
@@ -187,6 +194,7 @@ void HttpClient::Perform(const std::string& url) {
     impl.lastDown = impl.lastUp = 0;
     impl.begun = false;
     impl.received = impl.reported = 0;
+    impl.reportedAt = Clock::now();
     impl.status = 0;
     impl.errorBody.clear();
     impl.errorBuffer[0] = '\0';

@@ -64,7 +64,8 @@ public:
     // Called with each piece of the body; false stops the transfer (Aborted).
     using DataHandler = std::function<bool(const char* data, size_t size)>;
     // Called with the running count of body bytes received, after every
-    // piece of at least the work granularity and after the last piece.
+    // piece of at least the work granularity, after 100 ms without a report
+    // while data arrives, and after the last piece.
     using WorkHandler = std::function<void(int64_t received)>;
     // GETs url; the body of a 2xx answer goes to onData. Throws HttpError.
     void Get(const std::string& url, const BeginHandler& onBegin, const DataHandler& onData,

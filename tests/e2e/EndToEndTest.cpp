@@ -225,15 +225,31 @@ TEST_F(EndToEnd, NothingToDoStartsTheApplicationAfterTheCheck) {
     EXPECT_TRUE(testsupport::Exists(home + "Desktop/updater.desktop"));
 }
 
+// Pixels of the two progress bars' fill (a saturated blue) in a window shot.
+int BarFill(const TZelSkinImage& shot) {
+    int filled = 0;
+    // The bars lie at x 102..435 of the lower panel, which starts at 236, 325
+    // of the client area; the client area starts 28 below the window's top.
+    for (int y = 28 + 325 + 36; y < 28 + 325 + 80 && y < shot.Height(); ++y)
+        for (int x = 2 + 236 + 102; x < 2 + 236 + 435 && x < shot.Width(); ++x) {
+            TColor32 p = shot.Pixel(x, y);
+            filled += BlueOf(p) > 150 && RedOf(p) < 100;
+        }
+    return filled;
+}
+
 TEST_F(EndToEnd, FilesAreFetchedUnpackedRecordedAndTheApplicationStarts) {
     Publish();
-    StartServer();
+    // Slowed down so that the bars can be seen moving.
+    StartServer({"--throttle", "100000"});
     auto updater = StartUpdater();
     auto window = MainWindow();
-    if (!window) Shot("no-main-window");
-    ASSERT_TRUE(window) << updater->StdErr() << server->StdOut() << screen.XDo({"search", "--name", "."}).value_or("?");
-    Shot("main-window", *window);
+    ASSERT_TRUE(window) << updater->StdErr();
+    int before = BarFill(Load(Shot("main-window", *window)));
     StartDownload(*window);
+    testsupport::WaitUntil([] { return false; }, std::chrono::milliseconds(700));
+    int during = BarFill(Load(Shot("main-window-downloading", *window)));
+    EXPECT_GT(during, before + 50);
     ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
     EXPECT_EQ(Installed("Varnoke.exe"), testsupport::ReadFile(release + "Varnoke.exe"));
     EXPECT_EQ(Installed("plugins/report.dll"), "report plug-in v3");
