@@ -35,13 +35,23 @@ TVirtualTreeColumn* TVTHeader::AddColumn() {
     auto col = std::make_unique<TVirtualTreeColumn>();
     col->FOwner = FOwner;
     col->FIndex = static_cast<int>(FColumns.size());
+    FOrder.push_back(col->FIndex);
     FColumns.push_back(std::move(col));
     return FColumns.back().get();
 }
 
 void TVTHeader::ClearColumns() {
     FColumns.clear();
+    FOrder.clear();
     SortColumn = -1;
+}
+
+void TVTHeader::MoveColumn(int column, int toPosition) {
+    auto it = std::find(FOrder.begin(), FOrder.end(), column);
+    if (it == FOrder.end()) return;
+    FOrder.erase(it);
+    toPosition = std::clamp(toPosition, 0, static_cast<int>(FOrder.size()));
+    FOrder.insert(FOrder.begin() + toPosition, column);
 }
 
 TVirtualTreeColumn* TVTHeader::Column(int index) const {
@@ -278,14 +288,16 @@ void TVirtualTreeGrid::ScrollBy(int dy) {
 
 int TVirtualTreeGrid::ColumnLeft(int column) const {
     int x = 0;
-    for (int i = 0; i < column && i < FHeader.Count(); ++i)
+    for (int i : FHeader.Order()) {
+        if (i == column) break;
         if (FHeader.Column(i)->Visible()) x += FHeader.Column(i)->Width;
+    }
     return x;
 }
 
 int TVirtualTreeGrid::ColumnAt(int x) const {
     int left = 0;
-    for (int i = 0; i < FHeader.Count(); ++i) {
+    for (int i : FHeader.Order()) {
         const TVirtualTreeColumn* c = FHeader.Column(i);
         if (!c->Visible()) continue;
         if (x >= left && x < left + c->Width) return i;
@@ -328,7 +340,7 @@ void TVirtualTreeGrid::MouseDown(int x, int y, uint32_t shift, bool doubleClick)
     if (FHeader.Visible && y >= 0 && y < FHeader.Height) {
         // Dragging a column's right edge resizes it.
         int left = 0;
-        for (int i = 0; i < FHeader.Count(); ++i) {
+        for (int i : FHeader.Order()) {
             TVirtualTreeColumn* c = FHeader.Column(i);
             if (!c->Visible()) continue;
             left += c->Width;
@@ -340,6 +352,8 @@ void TVirtualTreeGrid::MouseDown(int x, int y, uint32_t shift, bool doubleClick)
             }
         }
         FPressedHeader = HeaderColumnAt(x, y);
+        FPressX = x;
+        FDraggingHeader = false;
         return;
     }
     if (ScrollBarShown() && x >= FWidth - kScrollBarWidth) {
@@ -378,6 +392,8 @@ void TVirtualTreeGrid::MouseDown(int x, int y, uint32_t shift, bool doubleClick)
 }
 
 void TVirtualTreeGrid::MouseMove(int x, int) {
+    // A pressed header dragged sideways moves its column instead of clicking it.
+    if (FPressedHeader >= 0 && std::abs(x - FPressX) > 5) FDraggingHeader = true;
     if (FResizing < 0) return;
     FHeader.Column(FResizing)->Width = std::max(10, FResizeStartWidth + x - FResizeStartX);
     Invalidate();
@@ -390,6 +406,17 @@ void TVirtualTreeGrid::MouseUp(int x, int y) {
     }
     int pressed = FPressedHeader;
     FPressedHeader = -1;
+    if (pressed >= 0 && FDraggingHeader) {
+        FDraggingHeader = false;
+        int target = ColumnAt(x);
+        if (target >= 0 && target != pressed) {
+            const auto& order = FHeader.Order();
+            int to = static_cast<int>(std::find(order.begin(), order.end(), target) - order.begin());
+            FHeader.MoveColumn(pressed, to);
+            Invalidate();
+        }
+        return;
+    }
     if (pressed < 0 || HeaderColumnAt(x, y) != pressed) return;
     // A column that is not clickable reports no column.
     TVirtualTreeColumn* c = FHeader.Column(pressed);
@@ -473,7 +500,7 @@ void TVirtualTreeGrid::PaintHeader(TZelPainter& painter) {
     painter.GradientVertical({0, 0, FWidth, h}, kHeaderTop, kHeaderBottom);
     painter.HorzLine(0, FWidth - 1, h - 1, kHeaderLine);
     int left = 0;
-    for (int i = 0; i < FHeader.Count(); ++i) {
+    for (int i : FHeader.Order()) {
         TVirtualTreeColumn* c = FHeader.Column(i);
         if (!c->Visible()) continue;
         TRect cell{left, 0, left + c->Width, h - 1};
@@ -513,7 +540,7 @@ void TVirtualTreeGrid::PaintNodes(TZelPainter& painter) {
                 if (node == FFocused) painter.FrameRect(row, kSelectionFrame);
             }
             int left = 0;
-            for (int i = 0; i < FHeader.Count(); ++i) {
+            for (int i : FHeader.Order()) {
                 TVirtualTreeColumn* c = FHeader.Column(i);
                 if (!c->Visible()) continue;
                 TRect cell{left, y, left + c->Width, y + h};

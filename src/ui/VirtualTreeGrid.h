@@ -83,11 +83,16 @@ public:
     void ClearColumns();
     int Count() const { return static_cast<int>(FColumns.size()); }
     TVirtualTreeColumn* Column(int index) const;
+    // Column indices from left to right; a column keeps its index (which the
+    // events carry) wherever it is dragged to.
+    const std::vector<int>& Order() const { return FOrder; }
+    void MoveColumn(int column, int toPosition);
 
 private:
     friend class TVirtualTreeGrid;
     TVirtualTreeGrid* FOwner = nullptr;
     std::vector<std::unique_ptr<TVirtualTreeColumn>> FColumns;
+    std::vector<int> FOrder;
 };
 
 // The drawing state handed to the paint-text and draw-hint events.
@@ -229,4 +234,6 @@ private:
     int FResizing = -1; // column whose right edge is being dragged
     int FResizeStartX = 0, FResizeStartWidth = 0;
     int FPressedHeader = -1;
+    int FPressX = 0;
+    bool FDraggingHeader = false;
 };

@@ -156,6 +156,29 @@ TEST_F(GridProxy, HeaderClicksSortAscendingDescendingAscending) {
     EXPECT_THAT(ColumnTexts(2), ElementsAre("1", "2", "3"));
 }
 
+TEST_F(GridProxy, HeaderColumnsAreResizedAndDraggedByTheMouse) {
+    proxy.AddColumnDetail("Name", "Name", 100, true);
+    proxy.AddColumnDetail("Count", "Count", 80, true);
+    proxy.AddRowData(Keep(Model("b", 2)));
+    proxy.AddRowData(Keep(Model("a", 1)));
+    // The right edge of "Name" (40 + 100) dragged 30 pixels to the right.
+    grid.MouseDown(140, 5, 0, false);
+    grid.MouseMove(170, 5);
+    grid.MouseUp(170, 5);
+    EXPECT_EQ(grid.Header().Column(1)->Width, 130);
+    // "Count" dragged onto "Name": it moves left of it, keeps its index and
+    // does not sort.
+    int countX = grid.Header().Column(2)->HeaderRect().Left + 20;
+    int nameX = grid.Header().Column(1)->HeaderRect().Left + 20;
+    grid.MouseDown(countX, 5, 0, false);
+    grid.MouseMove(nameX, 5);
+    grid.MouseUp(nameX, 5);
+    EXPECT_THAT(grid.Header().Order(), ElementsAre(0, 2, 1));
+    EXPECT_EQ(grid.Header().SortColumn, -1);
+    EXPECT_EQ(grid.ColumnAt(nameX), 2);
+    EXPECT_EQ(grid.GetText(proxy.RowDataList()[0]->BindNode, 2), "2");
+}
+
 TEST_F(GridProxy, ColumnsThatAreNotSortableIgnoreClicks) {
     proxy.AddColumnDetail("Name", "Name", 80, false);
     proxy.AddRowData(Keep(Model("b", 0)));
