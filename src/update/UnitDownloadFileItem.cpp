@@ -96,18 +96,15 @@ void TDownloadFileItem::BuildFromJson(const JsonValue& entry, TLocalDigests* dig
     SetRemark(ReadRequiredText(entry, "remark"));
 
     const std::string root = TAppConfig::GetRootPath();
-    const std::string& app = AppConfig->ApplicationFileName();
+    FileFullName = LocalFileNameFor(FileName(), Location());
     if (IsLauncher()) {
-        FilePath = Location() + app;
-        FileFullName = root + app;
+        FilePath = Location() + AppConfig->ApplicationFileName();
         FileTempName = root + "_updater.tmp";
     } else if (FileType() == kZipType) {
         FilePath = root + Location();
-        FileFullName = root + Location() + FileName();
         FileTempName = root + "~FileCache.TMP";
     } else {
         FilePath = Location() + FileName();
-        FileFullName = root + Location() + FileName();
         FileTempName = root + "~FileCache.TMP";
     }
     SetLocalVer(ReadLocalFileVersion());
