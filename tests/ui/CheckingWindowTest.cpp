@@ -120,7 +120,7 @@ TEST_F(CheckingWindow, LooksLikeTheCheckingWindow) {
             // inside a 3-pixel teal margin.
             EXPECT_EQ(image.Pixel(200, 8), BlendPixel(Color32(clTeal), Color32(12419072, 192)));
             EXPECT_EQ(image.Pixel(1, 30), Color32(clTeal));
-            SavePngToFile(image, "checking-window.png");
+            SavePngToFile(image, std::string(ARTEFACT_DIR) + "/checking-window.png");
         }
         inherited(m);
     });
