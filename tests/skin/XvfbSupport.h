@@ -95,14 +95,37 @@ public:
             why = "openbox is not installed (scripts/setup-deps installs it)";
             return false;
         }
-        FWindowManager = std::make_unique<testsupport::Child>(
-            testsupport::Child::Options{{openbox, "--sm-disable"}, "/", {{"DISPLAY", Display}}});
-        if (testsupport::WaitUntil([&] { return !FWindowManager->Running() || OffersMoveResize(); },
-                                   std::chrono::seconds(20)) &&
-            FWindowManager->Running())
-            return true;
-        why = "openbox did not start: " + FWindowManager->StdErr();
+        // Advertising its features comes before openbox manages windows: a
+        // window shown too early is never mapped (and SDL waits for that for
+        // ever). A probe window mapped in time proves it is ready; otherwise
+        // openbox is started again.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            FWindowManager = std::make_unique<testsupport::Child>(
+                testsupport::Child::Options{{openbox, "--sm-disable"}, "/", {{"DISPLAY", Display}}});
+            if (testsupport::WaitUntil([&] { return !FWindowManager->Running() || OffersMoveResize(); },
+                                       std::chrono::seconds(20)) &&
+                FWindowManager->Running() && ManagesWindows())
+                return true;
+            why = "openbox did not start: " + FWindowManager->StdErr();
+            FWindowManager.reset();
+        }
         return false;
+    }
+
+    // Maps a small window and waits for the window manager to let it appear.
+    bool ManagesWindows() {
+        ::Window root = DefaultRootWindow(FDisplay);
+        ::Window probe = XCreateSimpleWindow(FDisplay, root, 0, 0, 10, 10, 0, 0, 0);
+        XSelectInput(FDisplay, probe, StructureNotifyMask);
+        XMapWindow(FDisplay, probe);
+        XFlush(FDisplay);
+        XEvent e;
+        bool mapped = testsupport::WaitUntil(
+            [&] { return XCheckTypedWindowEvent(FDisplay, probe, MapNotify, &e) != 0; },
+            std::chrono::seconds(5));
+        XDestroyWindow(FDisplay, probe);
+        XSync(FDisplay, 0);
+        return mapped;
     }
 
     // The values of a window property of 32-bit items; empty when absent.
