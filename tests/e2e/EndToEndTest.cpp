@@ -40,16 +40,21 @@ public:
             why = "Xvfb or xdotool is missing (scripts/setup-deps installs them)";
             return false;
         }
-        for (int n = 150 + getpid() % 50; n < 260; ++n) {
-            if (testsupport::Exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-            Display = ":" + std::to_string(n);
-            FServer = std::make_unique<Child>(Child::Options{
-                {*xvfb, Display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, "/", {}});
-            if (testsupport::WaitUntil([&] { return !FServer->Running() || XDo({"getdisplaygeometry"}); },
-                                       std::chrono::seconds(20)) &&
-                FServer->Running())
+        // The server picks a free display number itself and writes it to its
+        // standard output, so tests side by side never share one.
+        FServer = std::make_unique<Child>(Child::Options{
+            {*xvfb, "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, "/", {}});
+        std::string number;
+        if (testsupport::WaitUntil([&] {
+                std::string out = FServer->StdOut();
+                if (out.find('\n') != std::string::npos) number = out.substr(0, out.find('\n'));
+                return !number.empty() || !FServer->Running();
+            }, std::chrono::seconds(20)) &&
+            !number.empty()) {
+            Display = ":" + number;
+            if (testsupport::WaitUntil([&] { return XDo({"getdisplaygeometry"}).has_value(); },
+                                       std::chrono::seconds(20)))
                 return true;
-            FServer.reset();
         }
         why = "no Xvfb could be started";
         return false;
