@@ -409,20 +409,16 @@ TTextFormat TZelSkinLabel::TextFlags() const {
     if (FAlignmentVertical == taAlignBottom) f |= tfBottom | tfSingleLine;
     if (FAlignmentVertical == taVerticalCenter) f |= tfVerticalCenter | tfSingleLine;
     if (FWordWap) f = (f & ~tfSingleLine) | tfWordBreak;
-    switch (FEllipsisPosition) {
-    case epPathEllipsis:
-        f |= tfPathEllipsis;
-        break;
-    case epEndEllipsis:
-        f |= tfEndEllipsis;
-        break;
-    case epWordEllipsis:
-        f |= tfWordEllipsis;
-        break;
-    default:
-        break;
+    return f | EllipsisFlags(FEllipsisPosition);
+}
+
+TTextFormat EllipsisFlags(TEllipsisPosition position) {
+    switch (position) {
+    case epPathEllipsis: return tfPathEllipsis;
+    case epEndEllipsis: return tfEndEllipsis;
+    case epWordEllipsis: return tfWordEllipsis;
+    default: return 0;
     }
-    return f;
 }
 
 TRect TZelSkinLabel::TextRect() const {

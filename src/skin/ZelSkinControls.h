@@ -159,6 +159,8 @@ private:
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis };
+// The text-layout flag of an ellipsis position (0 for none).
+TTextFormat EllipsisFlags(TEllipsisPosition position);
 
 class TZelSkinLabel : public TZelSkinCustomPanel {
 public:

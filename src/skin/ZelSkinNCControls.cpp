@@ -500,19 +500,7 @@ void TZelSkinNCLabel::SetEllipsisPosition(TEllipsisPosition value) {
 
 TTextFormat TZelSkinNCLabel::TextFlags() const {
     TTextFormat f = tfLeft | tfSingleLine;
-    if (FMaxWidth > 0) switch (FEllipsisPosition) {
-        case epPathEllipsis:
-            f |= tfPathEllipsis;
-            break;
-        case epEndEllipsis:
-            f |= tfEndEllipsis;
-            break;
-        case epWordEllipsis:
-            f |= tfWordEllipsis;
-            break;
-        default:
-            break;
-        }
+    if (FMaxWidth > 0) f |= EllipsisFlags(FEllipsisPosition);
     return f;
 }
 
