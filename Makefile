@@ -8,7 +8,7 @@ setup:
 	./scripts/setup-deps
 
 configure: setup
-	cmake -S . -B $(BUILD) -G Ninja
+	cmake -S . -B $(BUILD) -G Ninja $(if $(CI),-DUPDATER_WERROR=ON)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)

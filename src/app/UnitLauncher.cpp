@@ -31,14 +31,19 @@ std::string ApplicationCommandLine(const std::string& rootPath, const std::strin
 void LaunchApplication() {
     const std::string root = TAppConfig::GetRootPath();
     const std::string loader = AppConfig->LoaderName();
-    if (platform::LowerCase(kApplicationName) != platform::LowerCase(loader)) {
+    const std::string source = platform::NativePath(root + kApplicationName);
+    const std::string target = platform::NativePath(root + loader);
+    // Another spelling of the same file ("." or ".." parts, a link) is nothing
+    // to copy. The copy goes through a temporary file beside the target, so
+    // the target is never emptied before the source has been read.
+    if (platform::LowerCase(kApplicationName) != platform::LowerCase(loader) &&
+        !platform::SameFile(source, target)) {
         // A failed copy is not reported: the start below is tried anyway.
-        platform::CopyFileOver(platform::NativePath(root + kApplicationName),
-                               platform::NativePath(root + loader), true);
-        std::string sourceManifest = platform::NativePath(root + kApplicationName + ".manifest");
-        std::string targetManifest = platform::NativePath(root + loader + ".manifest");
+        platform::ReplaceFileWith(source, target, true);
+        std::string sourceManifest = source + ".manifest";
+        std::string targetManifest = target + ".manifest";
         if (platform::FileExists(sourceManifest) && !platform::FileExists(targetManifest))
-            platform::CopyFileOver(sourceManifest, targetManifest);
+            platform::ReplaceFileWith(sourceManifest, targetManifest);
     }
     if (platform::StartProcess(ApplicationCommandLine(root, loader, AppConfig->AgentCode), root))
         platform::ShowErrorBox("启动软件应用失败");

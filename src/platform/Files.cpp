@@ -148,7 +148,8 @@ void WriteFileAtomic(const std::string& path, const std::string& data) {
     if (dir.fd >= 0) ::fsync(dir.fd);
 }
 
-std::error_code ReplaceFileWith(const std::string& source, const std::string& target) {
+std::error_code ReplaceFileWith(const std::string& source, const std::string& target,
+                                bool makeExecutable) {
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0) return LastError();
     struct stat st;
@@ -160,6 +161,7 @@ std::error_code ReplaceFileWith(const std::string& source, const std::string& ta
         if (S_ISDIR(old.st_mode)) return std::make_error_code(std::errc::is_a_directory);
         mode = old.st_mode & 07777;
     }
+    if (makeExecutable) mode |= (mode & 0444) >> 2;
 
     std::string tmpl = target + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
@@ -215,6 +217,12 @@ std::error_code MoveFileOver(const std::string& source, const std::string& targe
     if (std::error_code ec = ReplaceFileWith(source, target)) return ec;
     ::unlink(source.c_str());
     return {};
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }

@@ -45,9 +45,14 @@ void WriteFileAtomic(const std::string& path, const std::string& data);
 // the old file whole or the new one: the copy is written to a temporary file
 // beside target, flushed and renamed over it. An existing target's permission
 // bits are kept; a new target gets the source's, plus the execute bits when
-// the content is a program (an ELF image or a script). Returns an empty error
-// code on success; on failure target is untouched.
-std::error_code ReplaceFileWith(const std::string& source, const std::string& target);
+// the content is a program (an ELF image or a script) or makeExecutable is
+// set. Returns an empty error code on success; on failure target is untouched.
+std::error_code ReplaceFileWith(const std::string& source, const std::string& target,
+                                bool makeExecutable = false);
+
+// Both names reach one and the same file (through other spellings, "..",
+// or links). False when either does not exist.
+bool SameFile(const std::string& a, const std::string& b);
 
 // Moves source over target in one step when both lie on one file system
 // (target keeps its permission bits, or gets a program's execute bits as

@@ -423,7 +423,7 @@ TVTProxyColumn* TVTProxyGrid::AddColumnDetail(const std::string& caption, const 
     col->DataField = dataField;
     col->IsSortable = sortable;
     col->ValueIndex = static_cast<int32_t>(FColumnList.size());
-    gc->Options = (sortable ? coAllowClick : 0) | coEnabled | coParentColor | coResizable | coVisible |
+    gc->Options = (sortable ? uint32_t(coAllowClick) : 0u) | coEnabled | coParentColor | coResizable | coVisible |
                   coAllowFocus | coWrapCaption | coStyleColor;
     if (dataField.empty()) {
         col->TargetProperty = nullptr;

@@ -32,10 +32,10 @@ struct TCellValue {
     const void* object = nullptr;
     bool isStream = false; // the object is a TMemoryStream
 
-    static TCellValue Int32(int32_t v) { return {Kind::Int32, v}; }
-    static TCellValue Int64(int64_t v) { return {Kind::Int64, v}; }
-    static TCellValue Float(double v) { return {Kind::Float, 0, v}; }
-    static TCellValue Text(std::string v) { return {Kind::Text, 0, 0, std::move(v)}; }
+    static TCellValue Int32(int32_t v) { return {Kind::Int32, v, 0, {}, nullptr, false}; }
+    static TCellValue Int64(int64_t v) { return {Kind::Int64, v, 0, {}, nullptr, false}; }
+    static TCellValue Float(double v) { return {Kind::Float, 0, v, {}, nullptr, false}; }
+    static TCellValue Text(std::string v) { return {Kind::Text, 0, 0, std::move(v), nullptr, false}; }
     static TCellValue Object(const void* o, bool stream = false) {
         return {Kind::Object, 0, 0, {}, o, stream};
     }

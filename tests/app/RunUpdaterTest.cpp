@@ -95,6 +95,28 @@ TEST_F(RunSequence, LoaderDifferingOnlyInLetterCaseIsNotCopied) {
     EXPECT_FALSE(Has("Varnoke.exe"));
 }
 
+// A loader name that reaches "Varnoke.exe" by another spelling must not
+// empty it by copying it onto itself.
+TEST_F(RunSequence, LoaderReachingTheApplicationByAnotherNameLeavesItWhole) {
+    const char* const loaders[] = {".\\Varnoke.exe", "sub\\..\\Varnoke.exe", "link.exe"};
+    for (const char* loader : loaders) {
+        SCOPED_TRACE(loader);
+        InstallUpdater(FAKEWINDOW_BIN);
+        InstallRecorder("Varnoke.exe");
+        testsupport::MakeDirs(At("sub"));
+        ::unlink(At("link.exe").c_str());
+        ASSERT_EQ(::symlink("Varnoke.exe", At("link.exe").c_str()), 0);
+        ::unlink(At("started.txt").c_str());
+        const std::string before = Get("Varnoke.exe");
+        Put("ag", "CODE");
+        Put("window.txt", std::string("loader ") + loader + "\n");
+        EXPECT_EQ(Run().exitCode, 0);
+        EXPECT_EQ(Get("Varnoke.exe"), before);
+        ASSERT_TRUE(WaitForStarts(1));
+        EXPECT_THAT(Started(), ElementsAre("RUN Varnoke.exe", CwdLine(), "ARG CODE"));
+    }
+}
+
 TEST_F(RunSequence, AgentCodeWithTwoLinesArrivesWhole) {
     InstallUpdater(FAKEWINDOW_BIN);
     InstallRecorder("Varnoke.exe");

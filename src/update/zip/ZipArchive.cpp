@@ -247,17 +247,7 @@ ZipArchive::ZipArchive(const std::string& path) : FPath(path), FImpl(std::make_u
     std::string cd(static_cast<size_t>(cdSize), '\0');
     z.ReadAt(cdOffset, cd.data(), cd.size());
 
-    // Names are decoded once all headers are read: whether the header names
-    // are UTF-8 depends on every entry's flag.
-    struct RawName {
-        std::string_view header;
-        std::string_view unicode;
-        bool hasUnicode = false;
-    };
-    std::vector<RawName> raw;
-    raw.reserve(static_cast<size_t>(count));
     FEntries.reserve(static_cast<size_t>(count));
-    bool allUtf8 = true;
     size_t p = 0;
     for (uint64_t i = 0; i < count; ++i) {
         if (cd.size() - p < kCentralSize) z.Corrupt("中央目录不完整");
@@ -275,8 +265,7 @@ ZipArchive::ZipArchive(const std::string& path) : FPath(path), FImpl(std::make_u
         e.compressedSize = U32(h + 20);
         e.uncompressedSize = U32(h + 24);
         e.localHeaderOffset = U32(h + 42);
-        RawName name;
-        name.header = std::string_view(h + kCentralSize, nameLength);
+        std::string_view header(h + kCentralSize, nameLength);
         std::string_view extra(h + kCentralSize + nameLength, extraLength);
 
         if (e.uncompressedSize == 0xFFFFFFFF || e.compressedSize == 0xFFFFFFFF ||
@@ -295,32 +284,24 @@ ZipArchive::ZipArchive(const std::string& path) : FPath(path), FImpl(std::make_u
             next(e.localHeaderOffset);
         }
 
+        // Packers set the UTF-8 flag only on entries whose names need it, so
+        // each name is decoded by its own flag.
         std::string_view unicode;
         if (FindExtraField(extra, kUnicodePathField, unicode) && unicode.size() >= 5 &&
-            U32(unicode.data() + 1) == Crc32(0, name.header.data(), name.header.size())) {
-            name.unicode = unicode.substr(5);
-            name.hasUnicode = true;
-        }
+            U32(unicode.data() + 1) == Crc32(0, header.data(), header.size()))
+            e.name = platform::ToUtf8(unicode.substr(5), "UTF-8");
+        else if (e.flags & kUtf8Flag)
+            e.name = platform::ToUtf8(header, "UTF-8");
+        else
+            e.name = Cp437ToUtf8(header);
+        std::replace(e.name.begin(), e.name.end(), '/', '\\');
+        e.isFolder = !e.name.empty() && e.name.back() == '\\';
 
         if (e.localHeaderOffset >= z.dataEnd || z.dataEnd - e.localHeaderOffset < kLocalSize ||
             e.compressedSize > z.dataEnd - e.localHeaderOffset - kLocalSize)
             z.Corrupt("条目数据超出文件范围");
-        if ((e.flags & kUtf8Flag) == 0) allUtf8 = false;
-        FEntries.push_back(e);
-        raw.push_back(name);
+        FEntries.push_back(std::move(e));
         p += kCentralSize + nameLength + extraLength + commentLength;
-    }
-
-    for (size_t i = 0; i < FEntries.size(); ++i) {
-        ZipEntry& e = FEntries[i];
-        if (raw[i].hasUnicode)
-            e.name = platform::ToUtf8(raw[i].unicode, "UTF-8");
-        else if (allUtf8)
-            e.name = platform::ToUtf8(raw[i].header, "UTF-8");
-        else
-            e.name = Cp437ToUtf8(raw[i].header);
-        std::replace(e.name.begin(), e.name.end(), '/', '\\');
-        e.isFolder = !e.name.empty() && e.name.back() == '\\';
     }
 }
 

@@ -48,9 +48,9 @@ TEST(ZipNames, DecodingRules) {
         {"every entry flagged: UTF-8, '/' becomes a backslash",
          {Entry("目录/" + kUtf8Chinese, "x", 8, kUtf8), Entry("readme.txt", "x", 8, kUtf8)},
          {"目录\\" + kUtf8Chinese, "readme.txt"}},
-        {"one entry without the flag: every header name is code page 437",
-         {Entry(kUtf8Chinese, "x", 8, kUtf8), Entry("readme.txt")},
-         {kUtf8ChineseAsCp437, "readme.txt"}},
+        {"each entry decoded by its own flag",
+         {Entry(kUtf8Chinese, "x", 8, kUtf8), Entry("readme.txt"), Entry(kGbkChinese)},
+         {kUtf8Chinese, "readme.txt", kGbkChineseAsCp437}},
         {"GBK bytes without the flag", {Entry(kGbkChinese)}, {kGbkChineseAsCp437}},
         {"Unicode-path field with the right CRC wins over the header name",
          {WithUnicodePath(Entry("legacy.txt"), json::array({UPath("新名.txt", "right")}))},
@@ -66,7 +66,7 @@ TEST(ZipNames, DecodingRules) {
         {"Unicode-path field over GBK header bytes, beside a flagged entry",
          {WithUnicodePath(Entry(kGbkChinese), json::array({UPath("中文/名.txt", "right")})),
           Entry(kUtf8Chinese, "x", 8, kUtf8)},
-         {"中文\\名.txt", kUtf8ChineseAsCp437}},
+         {"中文\\名.txt", kUtf8Chinese}},
         {"folder entries",
          {Entry("res/", "", 0), Entry("res/sub/", "", 0), Entry("res/a.png")},
          {"res\\", "res\\sub\\", "res\\a.png"}},
@@ -92,11 +92,19 @@ TEST(ZipNames, PackagesFromRealTools) {
     EXPECT_THAT(Names(dir / "infozip.zip"),
                 testing::ElementsAre(kGbkChineseAsCp437, kUtf8ChineseAsCp437));
 
-    // zipfile flags only the names that are not ASCII.
+    // zipfile flags only the names that are not ASCII; a package mixing both
+    // kinds must still unpack under the names it was made with.
     MakeZipfile(dir / "all.zip", {{"entries", {{{"name", "目录/甲.txt"}}, {{"name", "乙.txt"}}}}});
     EXPECT_THAT(Names(dir / "all.zip"), testing::ElementsAre("目录\\甲.txt", "乙.txt"));
-    MakeZipfile(dir / "mixed.zip", {{"entries", {{{"name", kUtf8Chinese}}, {{"name", "a.txt"}}}}});
-    EXPECT_THAT(Names(dir / "mixed.zip"), testing::ElementsAre(kUtf8ChineseAsCp437, "a.txt"));
+    MakeZipfile(dir / "mixed.zip", {{"entries",
+                                     {{{"name", "bin/x.dll"}, {"data", "dll"}},
+                                      {{"name", "皮肤/说明.txt"}, {"data", "说明"}},
+                                      {{"name", "a.txt"}}}}});
+    EXPECT_THAT(Names(dir / "mixed.zip"),
+                testing::ElementsAre("bin\\x.dll", "皮肤\\说明.txt", "a.txt"));
+    zip::ExtractZipTo(dir / "mixed.zip", dir / "mixed");
+    EXPECT_EQ(testsupport::ReadFile(dir / "mixed/bin/x.dll"), "dll");
+    EXPECT_EQ(testsupport::ReadFile(dir / "mixed/皮肤/说明.txt"), "说明");
 
     // And the code-page-437 names are the names written.
     zip::ExtractZipTo(dir / "infozip.zip", dir / "out");
