@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -14,7 +14,9 @@
 namespace platform {
 namespace {
 
-std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
+std::error_code LastError() {
+    return std::error_code(errno, std::generic_category());
+}
 
 // Closes a descriptor on every path out of a function.
 struct Fd {
@@ -184,7 +186,10 @@ std::error_code ReplaceFileWith(const std::string& source, const std::string& ta
         if (n == 0) break;
         if (first && !replacing) {
             std::string_view head(buf.data(), static_cast<size_t>(n));
-            if (head.substr(0, 4) == "\x7f" "ELF" || head.substr(0, 2) == "#!") mode |= (mode & 0444) >> 2;
+            if (head.substr(0, 4) == "\x7f"
+                                     "ELF" ||
+                head.substr(0, 2) == "#!")
+                mode |= (mode & 0444) >> 2;
         }
         first = false;
         if (!WriteAll(out.fd, buf.data(), static_cast<size_t>(n))) return fail(LastError());
@@ -207,7 +212,10 @@ std::error_code MoveFileOver(const std::string& source, const std::string& targe
         Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
         ssize_t n = in.fd >= 0 ? ::read(in.fd, head, sizeof head) : 0;
         std::string_view h(head, n > 0 ? static_cast<size_t>(n) : 0);
-        if (h.substr(0, 4) == "\x7f" "ELF" || h.substr(0, 2) == "#!") mode |= (mode & 0444) >> 2;
+        if (h.substr(0, 4) == "\x7f"
+                              "ELF" ||
+            h.substr(0, 2) == "#!")
+            mode |= (mode & 0444) >> 2;
     }
     if (::chmod(source.c_str(), mode) != 0) return LastError();
     // Renaming over the old file replaces it in one step; ext4 writes the new
@@ -225,7 +233,9 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool DeleteFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
 
 bool CreateFolder(const std::string& path) {
     return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && DirectoryExists(path));

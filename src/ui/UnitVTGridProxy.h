@@ -35,7 +35,9 @@ struct TCellValue {
     static TCellValue Int32(int32_t v) { return {Kind::Int32, v, 0, {}, nullptr, false}; }
     static TCellValue Int64(int64_t v) { return {Kind::Int64, v, 0, {}, nullptr, false}; }
     static TCellValue Float(double v) { return {Kind::Float, 0, v, {}, nullptr, false}; }
-    static TCellValue Text(std::string v) { return {Kind::Text, 0, 0, std::move(v), nullptr, false}; }
+    static TCellValue Text(std::string v) {
+        return {Kind::Text, 0, 0, std::move(v), nullptr, false};
+    }
     static TCellValue Object(const void* o, bool stream = false) {
         return {Kind::Object, 0, 0, {}, o, stream};
     }
@@ -108,10 +110,11 @@ public:
     TVTProxyGrid(const TVTProxyGrid&) = delete;
     TVTProxyGrid& operator=(const TVTProxyGrid&) = delete;
 
-    void AttachGrid(TVirtualTreeGrid* grid, const rtti::ClassInfo* bindClassType, bool showRowNumber);
+    void AttachGrid(TVirtualTreeGrid* grid, const rtti::ClassInfo* bindClassType,
+                    bool showRowNumber);
     TVTProxyColumn* AddColumn(const std::string& caption, const std::string& dataField);
-    TVTProxyColumn* AddColumnDetail(const std::string& caption, const std::string& dataField, int32_t width,
-                                    bool sortable);
+    TVTProxyColumn* AddColumnDetail(const std::string& caption, const std::string& dataField,
+                                    int32_t width, bool sortable);
     void AddCheckColumn();
     TVTProxyColumn* GetColumn(const std::string& caption) const;
     TVTRowData* AddRowData(const rtti::TObject* model);
@@ -120,7 +123,8 @@ public:
     TVTRowData* AddTerminalRowData(TVTRowData* parent, const rtti::TObject* model);
     TVTRowData* GetSelectedRowData() const;
     TVTRowData* GetRowData(const TCellValue& keyValue) const;
-    TVTRowData* GetRowDataByColumn(const std::string& columnName, const TCellValue& columnValue) const;
+    TVTRowData* GetRowDataByColumn(const std::string& columnName,
+                                   const TCellValue& columnValue) const;
     // The caller owns the list, not the rows.
     std::unique_ptr<std::vector<TVTRowData*>> GetCheckedRowList() const;
     void DeleteRowData(TVTRowData* rowData);
@@ -129,7 +133,8 @@ public:
     void SetKeyColumn(const std::string& columnName);
     void SetColumnVisibility(const std::string& columnName, bool isVisible);
     void RefreshRowData(TVTRowData* rowData, const rtti::TObject* model);
-    void RefreshRowData(TVirtualNode* node, const rtti::TObject* model, const std::vector<std::string>& columns);
+    void RefreshRowData(TVirtualNode* node, const rtti::TObject* model,
+                        const std::vector<std::string>& columns);
     void SetTreeViewStyle() { FStyleMode = 1; }
     void ShowGridLines(bool show);
     void ClearData();
@@ -138,7 +143,9 @@ public:
     int32_t MapColumnIndex(int32_t gridColumn) const;
 
     TVirtualTreeGrid* Grid() const { return FGrid; }
-    const std::vector<std::unique_ptr<TVTProxyColumn>>& PropxyColumnList() const { return FColumnList; }
+    const std::vector<std::unique_ptr<TVTProxyColumn>>& PropxyColumnList() const {
+        return FColumnList;
+    }
     bool ShowRowNumber() const { return FShowRowNumber; }
     const TVTProxyGridRowClickNotify& OnRowClick() const { return FOnRowClick; }
     void SetOnRowClick(TVTProxyGridRowClickNotify v) { FOnRowClick = std::move(v); }

@@ -27,7 +27,8 @@ TEST_F(RunSequence, MissingAgStopsWithOneMessageAndStillWritesVersionIni) {
 TEST_F(RunSequence, NormalRunMakesTheShortcutAndStartsTheApplication) {
     InstallUpdater(UPDATER_BIN);
     InstallRecorder("Varnoke.exe");
-    Put("ag", "\xEF\xBB\xBF" "AGENT-7\r\n");
+    Put("ag", "\xEF\xBB\xBF"
+              "AGENT-7\r\n");
     Put("version.ini", "; kept only as records\r\n[Varnoke.exe]\r\nVer = 12\r\nMD5=abc\r\n");
     testsupport::MakeDirs(At("Resource"));
     Put("Resource/app.ico", "icon");
@@ -54,7 +55,8 @@ TEST_F(RunSequence, EmptyAgentCodeIsPassedOn) {
     ASSERT_TRUE(WaitForStarts(1));
     // Nothing follows the blank after the program, so no argument arrives.
     EXPECT_THAT(Started(), ElementsAre("RUN Varnoke.exe", CwdLine()));
-    EXPECT_EQ(testsupport::ReadFile(home / "Desktop/updater.desktop").find("Icon="), std::string::npos);
+    EXPECT_EQ(testsupport::ReadFile(home / "Desktop/updater.desktop").find("Icon="),
+              std::string::npos);
 }
 
 TEST_F(RunSequence, FailedApplicationStartIsReported) {
@@ -168,7 +170,8 @@ TEST_F(RunSequence, NewUpdaterCopyHandsOffInsteadOfLaunching) {
     Put("window.txt", "launcher\n");
     EXPECT_EQ(Run().exitCode, 0);
     ASSERT_TRUE(WaitForStarts(1));
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return Get("window-shown.txt") == "[CODE]\n[CODE]\n"; }));
+    ASSERT_TRUE(
+        testsupport::WaitUntil([&] { return Get("window-shown.txt") == "[CODE]\n[CODE]\n"; }));
     EXPECT_EQ(Get("updater"), fresh);
     EXPECT_THAT(Started(), ElementsAre("RUN Varnoke.exe", CwdLine(), "ARG CODE"));
 }
