@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -47,9 +48,13 @@ std::string ReadFile(const std::string& path) {
     return s.str();
 }
 
-bool Exists(const std::string& path) { return fs::exists(path); }
+bool Exists(const std::string& path) {
+    return fs::exists(path);
+}
 
-void MakeDirs(const std::string& path) { fs::create_directories(path); }
+void MakeDirs(const std::string& path) {
+    fs::create_directories(path);
+}
 
 void CopyExecutable(const std::string& from, const std::string& to) {
     fs::copy_file(from, to, fs::copy_options::overwrite_existing);
@@ -67,7 +72,8 @@ bool WaitUntil(const std::function<bool()>& cond, std::chrono::milliseconds boun
 
 Child::Child(const Options& o) {
     int pipefd[2], outfd[2];
-    if (::pipe2(pipefd, O_CLOEXEC) != 0 || ::pipe2(outfd, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    if (::pipe2(pipefd, O_CLOEXEC) != 0 || ::pipe2(outfd, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
     std::vector<std::string> envs;
     for (char** e = environ; *e; ++e) {
         std::string kv = *e;
@@ -78,14 +84,21 @@ Child::Child(const Options& o) {
         if (v) envs.push_back(k + "=" + *v);
     std::vector<char*> argv, envp;
     std::vector<std::string> args = o.argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
-    for (auto& e : envs) envp.push_back(e.data());
+    for (auto& e : envs)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
 
+    const pid_t parent = ::getpid();
     pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
+        // A test that dies (a crash, a CTest time-out) takes its children with
+        // it: a server left behind would hold its port for the next tests.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(125);
         ::dup2(pipefd[1], 2);
         ::dup2(outfd[1], 1);
         if (!o.cwd.empty() && ::chdir(o.cwd.c_str()) != 0) ::_exit(126);
@@ -126,9 +139,10 @@ std::string Child::StdOut() {
     return FOut;
 }
 
-std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
-                                        const std::map<std::string, std::optional<std::string>>& env,
-                                        std::chrono::milliseconds bound) {
+std::optional<std::string>
+RunForOutput(const std::vector<std::string>& argv,
+             const std::map<std::string, std::optional<std::string>>& env,
+             std::chrono::milliseconds bound) {
     Child child({argv, "", env});
     auto code = child.Wait(bound);
     if (!code || *code != 0) return std::nullopt;
@@ -147,10 +161,12 @@ bool Child::Running() {
 }
 
 std::optional<int> Child::Wait(std::chrono::milliseconds bound) {
-    bool ended = WaitUntil([&] {
-        Drain();
-        return !Running();
-    }, bound);
+    bool ended = WaitUntil(
+        [&] {
+            Drain();
+            return !Running();
+        },
+        bound);
     Drain();
     if (!ended) return std::nullopt;
     return FStatus;
@@ -164,7 +180,9 @@ bool Child::WaitForExec(const std::string& path) {
     });
 }
 
-void Child::Kill(int signal) { ::kill(FPid, signal); }
+void Child::Kill(int signal) {
+    ::kill(FPid, signal);
+}
 
 std::string Child::StdErr() {
     Drain();
