@@ -2,6 +2,7 @@
 
 #include "config/UnitAppConfig.h"
 #include "platform/Clock.h"
+#include "platform/Console.h"
 #include "platform/Files.h"
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
@@ -39,7 +40,9 @@ void SetupBar(TZelSkinProgressBar& bar, int top, int height) {
     bar.Caption().SetFont(TZelFont("Tahoma", 11, clWindowText));
 }
 
-TZelFont Song(int height, TColor color, TFontStyles style = 0) { return TZelFont("宋体", height, color, style); }
+TZelFont Song(int height, TColor color, TFontStyles style = 0) {
+    return TZelFont("宋体", height, color, style);
+}
 
 } // namespace
 
@@ -94,7 +97,9 @@ TFormUpdateMain::TFormUpdateMain() {
     FormCreate();
 }
 
-TFormUpdateMain::~TFormUpdateMain() { FormDestroy(); }
+TFormUpdateMain::~TFormUpdateMain() {
+    FormDestroy();
+}
 
 void TFormUpdateMain::Layout() {
     pnlLeft.SetAlign(alLeft);
@@ -230,11 +235,13 @@ void TFormUpdateMain::FormDestroy() {
 }
 
 void TFormUpdateMain::ShowUpdateLog(const std::string& text) {
-    for (const std::string& line : UpdateLogLines(text)) txtLog.Append(line);
+    for (const std::string& line : UpdateLogLines(text))
+        txtLog.Append(line);
 }
 
 void TFormUpdateMain::FillFileList() {
-    for (const auto& item : *FList) item->BindData = FGridProxy->AddRowData(item.get());
+    for (const auto& item : *FList)
+        item->BindData = FGridProxy->AddRowData(item.get());
     btnStartUpdating.SetEnabled(true);
     btnClose.SetEnabled(true);
     ShowInfoText("一共有[" + std::to_string(FList->size()) + "]个文件需要更新");
@@ -261,10 +268,14 @@ void TFormUpdateMain::btnStartUpdatingClick() {
     worker->SetFreeOnTerminate(true);
     worker->SetList(FList.get());
     worker->SetAppRootPath(TAppConfig::GetRootPath());
-    worker->SetOnDownloadItemNotify([this](TDownFileThread* s, TDownloadFileItem* i) { DownloadItemNotify(s, i); });
-    worker->SetOnDownloadItemComplete([this](TDownFileThread* s, TDownloadFileItem* i) { DownloadItemComplete(s, i); });
-    worker->SetOnDownloadItemError([this](TDownFileThread* s, TDownloadFileItem* i) { DownloadItemError(s, i); });
-    worker->SetOnTerminate([this](TThread* t) { DownloadThreadTerminate(static_cast<TDownFileThread*>(t)); });
+    worker->SetOnDownloadItemNotify(
+        [this](TDownFileThread* s, TDownloadFileItem* i) { DownloadItemNotify(s, i); });
+    worker->SetOnDownloadItemComplete(
+        [this](TDownFileThread* s, TDownloadFileItem* i) { DownloadItemComplete(s, i); });
+    worker->SetOnDownloadItemError(
+        [this](TDownFileThread* s, TDownloadFileItem* i) { DownloadItemError(s, i); });
+    worker->SetOnTerminate(
+        [this](TThread* t) { DownloadThreadTerminate(static_cast<TDownFileThread*>(t)); });
     FThreadWork = worker;
     worker->Start();
     pbFile.SetMaxValue(0);
@@ -281,6 +292,10 @@ void TFormUpdateMain::DownloadItemNotify(TDownFileThread* sender, TDownloadFileI
         if (row) vstFiles.Grid().SetSelected(row->BindNode, true);
         return;
     }
+    if (FReport)
+        FReport->Progress(sender->DownloadFileCount() + 1, sender->DownloadFileTotal(),
+                          downItem->FileName(), downItem->TotalBytes, downItem->ReceivedBytes,
+                          downItem->StartTime, GetTickCount());
     std::string speed = SpeedText(GetTickCount(), downItem->StartTime, downItem->ReceivedBytes);
     pbFile.SetValue(static_cast<int32_t>(downItem->ReceivedBytes / file.scale));
     pbTotal.SetValue(static_cast<int32_t>(sender->ReceiveTotalSize() / total.scale));
@@ -296,14 +311,22 @@ void TFormUpdateMain::DownloadItemNotify(TDownFileThread* sender, TDownloadFileI
 
 void TFormUpdateMain::DownloadItemComplete(TDownFileThread* sender, TDownloadFileItem* downItem) {
     downItem->HasDownload = true;
-    if (auto* row = static_cast<TVTRowData*>(downItem->BindData)) FGridProxy->RefreshRowData(row, downItem);
+    if (auto* row = static_cast<TVTRowData*>(downItem->BindData))
+        FGridProxy->RefreshRowData(row, downItem);
+    if (FReport)
+        FReport->Done(sender->DownloadFileCount(), sender->DownloadFileTotal(),
+                      downItem->FileName(), downItem->TotalBytes, downItem->StartTime,
+                      GetTickCount());
     char text[64];
-    std::snprintf(text, sizeof text, " %d/%d", sender->DownloadFileCount(), sender->DownloadFileTotal());
+    std::snprintf(text, sizeof text, " %d/%d", sender->DownloadFileCount(),
+                  sender->DownloadFileTotal());
     ShowInfoText(text);
 }
 
 void TFormUpdateMain::DownloadItemError(TDownFileThread* sender, TDownloadFileItem* downItem) {
-    ShowErrorText(" 下载[" + downItem->FileName() + "]发生错误:" + sender->ErrorText());
+    const std::string text = " 下载[" + downItem->FileName() + "]发生错误:" + sender->ErrorText();
+    ShowErrorText(text);
+    if (FReport) FReport->Error(text);
 }
 
 void TFormUpdateMain::DownloadThreadTerminate(TDownFileThread* sender) {
@@ -311,8 +334,14 @@ void TFormUpdateMain::DownloadThreadTerminate(TDownFileThread* sender) {
     btnCancel.SetEnabled(false);
     FThreadWork = nullptr;
     // A new updater copy stored by any worker of this window stays wanted.
-    AppConfig->SetNeedUpdateLauncher(AppConfig->NeedUpdateLauncher() || sender->NeedUpdateLauncher());
-    if (sender->IsUpgradeSuccessful()) Close();
+    AppConfig->SetNeedUpdateLauncher(AppConfig->NeedUpdateLauncher() ||
+                                     sender->NeedUpdateLauncher());
+    if (sender->IsUpgradeSuccessful() || FReport) Close();
+}
+
+void TFormUpdateMain::StartUnattended(std::unique_ptr<TUnattendedReport> report) {
+    FReport = std::move(report);
+    btnStartUpdatingClick();
 }
 
 void TFormUpdateMain::btnCancelClick() {
@@ -321,7 +350,9 @@ void TFormUpdateMain::btnCancelClick() {
     btnCancel.SetEnabled(false);
 }
 
-void TFormUpdateMain::btnCloseClick() { Close(); }
+void TFormUpdateMain::btnCloseClick() {
+    Close();
+}
 
 void TFormUpdateMain::FormCloseQuery(bool& canClose) {
     if (!FThreadWork) return;
@@ -359,6 +390,10 @@ void ShowMainWindow() {
     auto form = std::make_unique<TFormUpdateMain>();
     Application()->SetMainForm(form.get());
     if (form->ModalResult() != mrCancel) {
+        // Nobody could click "开始更新" on a screen that does not exist.
+        if (IsHeadless())
+            form->StartUnattended(
+                std::make_unique<TUnattendedReport>(WriteStandardError, StandardErrorIsTerminal()));
         form->Show();
         Application()->Run();
     }

@@ -9,6 +9,7 @@
 #include "skin/ZelSkinNCControls.h"
 #include "skin/ZelSkinProgressBar.h"
 #include "ui/ImageControl.h"
+#include "ui/UnattendedReport.h"
 #include "ui/UnitVTGridProxy.h"
 #include "ui/VirtualStringTree.h"
 #include "update/UnitDownloadFileItem.h"
@@ -56,6 +57,10 @@ public:
     TVirtualStringTree vstFiles{&grpFiles};
 
     TDownloadItemList& List() { return *FList; }
+    // No window can be shown: the download starts at once, progress and
+    // failures go to the report, and the window closes when the worker ends,
+    // done or not, so that the run goes on to the application.
+    void StartUnattended(std::unique_ptr<TUnattendedReport> report);
     bool Downloading() const { return FThreadWork != nullptr; }
 
 private:
@@ -79,6 +84,7 @@ private:
     std::unique_ptr<TDownloadItemList> FList;
     TDownFileThread* FThreadWork = nullptr;
     std::unique_ptr<TVTProxyGrid> FGridProxy;
+    std::unique_ptr<TUnattendedReport> FReport;
     std::string FAppName;
     std::string FUpdateLog;
 };

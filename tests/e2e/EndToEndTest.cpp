@@ -138,14 +138,16 @@ protected:
         return n;
     }
 
-    std::unique_ptr<Child> StartUpdater() {
-        return std::make_unique<Child>(Child::Options{{install + "updater"},
-                                                      install,
-                                                      {{"DISPLAY", screen.Display},
-                                                       {"HOME", home},
-                                                       {"UPDATER_HEADLESS", std::nullopt},
-                                                       {"XDG_DESKTOP_DIR", std::nullopt},
-                                                       {"XDG_CONFIG_HOME", std::nullopt}}});
+    std::unique_ptr<Child> StartUpdater(bool display = true) {
+        return std::make_unique<Child>(
+            Child::Options{{install + "updater"},
+                           install,
+                           {{"DISPLAY", display ? std::optional(screen.Display) : std::nullopt},
+                            {"WAYLAND_DISPLAY", std::nullopt},
+                            {"HOME", home},
+                            {"UPDATER_HEADLESS", std::nullopt},
+                            {"XDG_DESKTOP_DIR", std::nullopt},
+                            {"XDG_CONFIG_HOME", std::nullopt}}});
     }
 
     // The main window's id once it is on screen.
@@ -334,6 +336,41 @@ TEST_F(EndToEnd, ANewUpdaterReplacesItselfAndTheLastRunStartsTheApplication) {
     for (size_t p = 0; (p = log.find("list requested", p)) != std::string::npos; ++p)
         ++lists;
     EXPECT_EQ(lists, 2u);
+    EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
+}
+
+// An installation that runs unattended has no screen to click on: the run
+// goes on by itself, reports its progress on standard error and ends the way
+// the window would, through the hand-off to the application.
+TEST_F(EndToEnd, WithoutADisplayTheUpdateRunsUnattended) {
+    testsupport::CopyExecutable(UPDATER_BIN, release + "updater");
+    std::ofstream(release + "updater", std::ios::app) << "\nnew updater build";
+    Publish(R"(,"updater":"updater")");
+    StartServer();
+    auto updater = StartUpdater(false);
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }, std::chrono::seconds(60)))
+        << server->StdOut() << updater->StdErr();
+    EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
+    EXPECT_EQ(Installed("Varnoke.exe"), testsupport::ReadFile(release + "Varnoke.exe"));
+    EXPECT_EQ(Installed("skins/图片/蓝色.txt"), "蓝色皮肤");
+    EXPECT_EQ(Installed("updater"), testsupport::ReadFile(release + "updater"));
+    std::string err = updater->StdErr();
+    EXPECT_THAT(err, HasSubstr("] Varnoke.exe 100% 文件大小(KB):"));
+    EXPECT_THAT(err, HasSubstr("] report.dll 100% 文件大小(KB):1,"));
+    EXPECT_THAT(err, HasSubstr("] updater.exe 100% "));
+}
+
+// A file that fails is reported with the window's words; the application
+// still starts.
+TEST_F(EndToEnd, WithoutADisplayAFailedFileIsReportedAndTheApplicationStarts) {
+    Publish();
+    fs::remove(published + "files/plugins/report.dll");
+    StartServer();
+    auto updater = StartUpdater(false);
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
+    EXPECT_THAT(updater->StdErr(), HasSubstr(" 下载[report.dll]发生错误:"));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
     EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
 }
 
