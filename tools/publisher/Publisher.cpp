@@ -182,7 +182,9 @@ std::string DescriptionHelp() {
         out += "  " + line + "\n";
     out += "Writes <output folder>/filelist.json (the answer to the list request) and <output "
            "folder>/files/\n"
-           "(emptied first: the release's files and packages, at <base url>files/<path>).";
+           "(emptied first: the release's files and packages, at <base url>files/<path>).\n"
+           "Exit status: 2 the command line is wrong; 1 publishing failed (release.json, reading "
+           "or writing).";
     return out;
 }
 
