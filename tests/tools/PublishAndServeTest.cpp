@@ -8,6 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+
+using testsupport::Child;
 using testsupport::TempDir;
 
 namespace {
@@ -26,21 +35,72 @@ protected:
         testsupport::WriteFile(release / "skins/中文皮肤.txt", "皮肤");
         testsupport::WriteFile(release / "skins/sub/a.png", "png");
         testsupport::WriteFile(release / "updater", "new updater");
-        testsupport::WriteFile(desc / "release.json",
-                               R"({"appName":"演示","notes":["第一行","second"],"loaderName":"Loader.exe",)"
-                               R"("zipFolders":["skins"],"updater":"updater","versions":{"Varnoke.exe":5}})");
-        testsupport::Child publisher({{PUBLISHER_BIN, release.Path(), desc / "release.json",
-                                       published.Path(), base},
-                                      "",
-                                      {}});
+        testsupport::WriteFile(
+            desc / "release.json",
+            R"({"appName":"演示","notes":["第一行","second"],"loaderName":"Loader.exe",)"
+            R"("zipFolders":["skins"],"updater":"updater","versions":{"Varnoke.exe":5}})");
+        testsupport::Child publisher(
+            {{PUBLISHER_BIN, release.Path(), desc / "release.json", published.Path(), base},
+             "",
+             {}});
         ASSERT_EQ(publisher.Wait(), 0) << publisher.StdErr();
+    }
+
+    struct Ended {
+        std::optional<int> code; // nullopt: still running at the bound
+        std::string out, err;
+    };
+    static Ended Run(const std::vector<std::string>& argv) {
+        Child child({argv, "", {}});
+        std::optional<int> code = child.Wait(std::chrono::seconds(30));
+        return {code, child.StdOut(), child.StdErr()};
+    }
+
+    std::unique_ptr<Child> StartServer(int onPort) {
+        auto server = std::make_unique<Child>(Child::Options{
+            {DEVSERVER_BIN, published.Path(), "--listen", "127.0.0.1:" + std::to_string(onPort)},
+            "",
+            {}});
+        EXPECT_TRUE(testsupport::WaitUntil([&] {
+            return server->StdOut().find("update server on") != std::string::npos ||
+                   !server->Running();
+        }));
+        EXPECT_TRUE(server->Running()) << server->StdErr();
+        return server;
     }
 };
 
+// A loopback socket listening on a port of the system's choice; it lets
+// others share the port (SO_REUSEPORT), as cpp-httplib's default does.
+class SharingListener {
+public:
+    SharingListener() {
+        FSock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int yes = 1;
+        ::setsockopt(FSock, SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (::bind(FSock, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+            ::listen(FSock, 8) != 0 ||
+            ::getsockname(FSock, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            throw std::runtime_error("cannot listen on loopback");
+        FPort = ntohs(addr.sin_port);
+    }
+    ~SharingListener() { ::close(FSock); }
+    int Port() const { return FPort; }
+
+private:
+    int FSock = -1;
+    int FPort = 0;
+};
+
 TEST_F(PublishAndServe, ListAndFilesAreServedAsPublished) {
-    testsupport::Child server({{DEVSERVER_BIN, published.Path(), "--listen", "127.0.0.1:" + std::to_string(port)},
-                               "",
-                               {}});
+    testsupport::Child server(
+        {{DEVSERVER_BIN, published.Path(), "--listen", "127.0.0.1:" + std::to_string(port)},
+         "",
+         {}});
     platform::HttpClient client;
     std::string answer;
     ASSERT_TRUE(testsupport::WaitUntil([&] {
@@ -60,7 +120,8 @@ TEST_F(PublishAndServe, ListAndFilesAreServedAsPublished) {
     EXPECT_EQ(JsonValue::Parse(ReadRequiredText(data, "updateLog")).Items().at(0).Text(), "第一行");
 
     std::map<std::string, const JsonValue*> byName;
-    for (const JsonValue& e : data.Find("fileList")->Items()) byName[ReadRequiredText(e, "fileName")] = &e;
+    for (const JsonValue& e : data.Find("fileList")->Items())
+        byName[ReadRequiredText(e, "fileName")] = &e;
     ASSERT_EQ(byName.size(), 4u);
     EXPECT_EQ(ReadRequiredText(*byName["report.dll"], "clientDir"), "plugins");
     EXPECT_EQ(ReadRequiredText(*byName["Varnoke.exe"], "fileVer"), "5");
@@ -85,8 +146,138 @@ TEST_F(PublishAndServe, ListAndFilesAreServedAsPublished) {
     EXPECT_EQ(testsupport::ReadFile(unpacked / "skins/中文皮肤.txt"), "皮肤");
     EXPECT_EQ(testsupport::ReadFile(unpacked / "skins/sub/a.png"), "png");
 
-    EXPECT_THROW(client.Get(base + "files/../release.json", {}, [](const char*, size_t) { return true; }),
-                 platform::HttpError);
+    EXPECT_THROW(
+        client.Get(base + "files/../release.json", {}, [](const char*, size_t) { return true; }),
+        platform::HttpError);
+}
+
+TEST_F(PublishAndServe, AServerOnAHeldPortIsRefusedAndTheHolderKeepsTheRequests) {
+    struct Held {
+        int port;
+        std::shared_ptr<void> keep;        // holds the port while alive
+        std::function<void()> stillServes; // checks the holder after the refusal
+    };
+    struct Case {
+        const char* heldBy;
+        std::function<Held()> hold;
+    };
+    const Case cases[] = {
+        {"another devserver",
+         [this] {
+             int port = testsupport::HttpTestServer::ClosedPort();
+             std::shared_ptr<Child> first = StartServer(port);
+             return Held{port, first, [first, port] {
+                             // Were the port shared, the kernel would spread these over both
+                             // servers.
+                             platform::HttpClient client;
+                             for (int i = 0; i < 8; ++i)
+                                 EXPECT_NO_THROW(
+                                     client.Post("http://127.0.0.1:" + std::to_string(port) +
+                                                     "/Service/UserService.ashx",
+                                                 "{\"n\":" + std::to_string(i) + "}"));
+                             EXPECT_TRUE(testsupport::WaitUntil([&] {
+                                 return first->StdOut().find("list requested: {\"n\":7}") !=
+                                        std::string::npos;
+                             })) << first->StdOut();
+                             EXPECT_TRUE(first->Running());
+                         }};
+         }},
+        {"a listener that lets others share its port",
+         [] {
+             auto listener = std::make_shared<SharingListener>();
+             return Held{listener->Port(), listener, [] {}};
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.heldBy);
+        Held held = c.hold();
+        Ended second = Run({DEVSERVER_BIN, published.Path(), "--listen",
+                            "127.0.0.1:" + std::to_string(held.port)});
+        ASSERT_TRUE(second.code) << "the second server runs: " << second.out;
+        EXPECT_EQ(*second.code, 3);
+        EXPECT_NE(second.err.find("port " + std::to_string(held.port)), std::string::npos)
+            << second.err;
+        EXPECT_NE(second.err.find("--listen"), std::string::npos) << second.err;
+        EXPECT_EQ(second.out.find("update server on"), std::string::npos) << second.out;
+        held.stillServes();
+    }
+}
+
+TEST_F(PublishAndServe, HelpDocumentsEveryArgument) {
+    struct Case {
+        std::vector<std::string> argv;
+        std::vector<std::string> words;
+    };
+    const std::vector<std::string> publishWords = {
+        "release-folder", "release-json", "output-folder", "base-url",      "appName",
+        "notes",          "loaderName",   "zipFolders",    "updater",       "versions",
+        "defaultVersion", "remarks",      "Example",       "filelist.json",
+    };
+    const Case cases[] = {
+        {{DEVSERVER_BIN, "--help"},
+         {"published-folder", "--listen", "--https", "--throttle", "HOST:PORT"}},
+        {{DEVSERVER_BIN, "-h"}, {"published-folder", "--listen"}},
+        {{PUBLISHER_BIN, "--help"}, publishWords},
+        {{PUBLISHER_BIN, "publish", "--help"}, publishWords},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argv.back() + " of " + c.argv.front());
+        Ended help = Run(c.argv);
+        ASSERT_EQ(help.code, 0) << help.err;
+        for (const std::string& word : c.words)
+            EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+}
+
+TEST_F(PublishAndServe, AWrongCommandLineIsRefusedWithTheFaultNamed) {
+    TempDir out{"out"};
+    const std::string missing = out / "no such folder";
+    testsupport::WriteFile(desc / "typo.json", R"({"zipFolder":["skins"]})");
+    testsupport::WriteFile(desc / "wrong-type.json", R"({"versions":{"Varnoke.exe":"2"}})");
+    struct Case {
+        std::vector<std::string> argv;
+        int code;
+        std::string named; // in the error
+    };
+    const std::string url = "http://127.0.0.1:1/";
+    const std::string rel = release.Path(), json = desc / "release.json";
+    const Case cases[] = {
+        {{DEVSERVER_BIN, published.Path(), "--bogus"}, 2, "--bogus"},
+        {{DEVSERVER_BIN, "--bogus"}, 2, "--bogus"},
+        {{DEVSERVER_BIN}, 2, "published-folder"},
+        {{DEVSERVER_BIN, missing}, 2, missing},
+        {{DEVSERVER_BIN, published.Path(), "--listen", "127.0.0.1"}, 2, "--listen"},
+        {{DEVSERVER_BIN, published.Path(), "--throttle", "fast"}, 2, "--throttle"},
+        {{DEVSERVER_BIN, published.Path(), "--https", json}, 2, "--https"},
+        {{PUBLISHER_BIN, "--bogus"}, 2, "--bogus"},
+        {{PUBLISHER_BIN, rel, json, out.Path(), url, "--bogus"}, 2, "--bogus"},
+        {{PUBLISHER_BIN, rel, json, out.Path()}, 2, "base-url"},
+        {{PUBLISHER_BIN, "publish", rel, json}, 2, "output-folder"},
+        {{PUBLISHER_BIN, missing, json, out.Path(), url}, 2, missing},
+        {{PUBLISHER_BIN, rel, desc / "missing.json", out.Path(), url}, 2, desc / "missing.json"},
+        {{PUBLISHER_BIN, rel, json, out.Path(), "127.0.0.1/"}, 2, "base-url"},
+        {{PUBLISHER_BIN, rel, desc / "typo.json", out.Path(), url}, 1, "zipFolder"},
+        {{PUBLISHER_BIN, rel, desc / "wrong-type.json", out.Path(), url}, 1, "versions"},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const std::string& a : c.argv)
+            line += " " + a;
+        SCOPED_TRACE(line);
+        Ended run = Run(c.argv);
+        ASSERT_TRUE(run.code) << "still running: " << run.out;
+        EXPECT_EQ(*run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+        EXPECT_FALSE(testsupport::Exists(out / "filelist.json"));
+    }
+}
+
+TEST_F(PublishAndServe, PublishNamedOrLeftOutPublishesTheSame) {
+    TempDir again{"again"};
+    ASSERT_TRUE(testsupport::RunForOutput(
+        {PUBLISHER_BIN, "publish", release.Path(), desc / "release.json", again.Path(), base}));
+    EXPECT_EQ(testsupport::ReadFile(again / "filelist.json"),
+              testsupport::ReadFile(published / "filelist.json"));
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 // Turns a release folder into what the update server publishes: the answer
 // to the list request (with sizes and MD5s) and the files it lists.
 //
-//   publisher <release folder> <release.json> <output folder> <base url>
+//   publisher [publish] <release folder> <release.json> <output folder> <base url>
+//
+// The command line has subcommands so that more release tasks can join
+// "publish"; a first argument that names no subcommand means "publish".
 //
 // release.json:
 //   {"appName": "...", "notes": ["line", ...], "loaderName": "Varnoke.exe",
@@ -12,9 +15,11 @@
 // a folder named in zipFolders becomes one zip package unpacked into that
 // folder; the file named by "updater" is listed as "updater.exe", the name
 // that marks the updater itself. Names in versions/remarks use '/'.
+#include "CommandLine.h"
 #include "ZipWriter.h"
 #include "platform/Md5.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -22,6 +27,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -72,7 +78,8 @@ std::time_t ModifiedTime(const fs::path& p) {
 // The package of one folder; entries in name order, folders included.
 std::string PackFolder(const fs::path& folder) {
     std::vector<fs::path> paths;
-    for (const auto& e : fs::recursive_directory_iterator(folder)) paths.push_back(e.path());
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        paths.push_back(e.path());
     std::sort(paths.begin(), paths.end());
     ZipWriter zip;
     for (const auto& p : paths) {
@@ -85,75 +92,281 @@ std::string PackFolder(const fs::path& folder) {
     return zip.Finish();
 }
 
+bool IsText(const json& v) {
+    return v.is_string();
+}
+bool IsWholeNumber(const json& v) {
+    return v.is_number_integer();
+}
+bool IsTextList(const json& v) {
+    return v.is_array() &&
+           std::all_of(v.begin(), v.end(), [](const json& e) { return e.is_string(); });
+}
+bool IsNumberPerPath(const json& v) {
+    return v.is_object() &&
+           std::all_of(v.begin(), v.end(), [](const json& e) { return e.is_number_integer(); });
+}
+bool IsTextPerPath(const json& v) {
+    return v.is_object() &&
+           std::all_of(v.begin(), v.end(), [](const json& e) { return e.is_string(); });
+}
+
+// The members of release.json: what the help shows and what is checked.
+struct Member {
+    const char* name;
+    const char* kind;
+    bool (*fits)(const json&);
+    const char* help;
+};
+
+const Member kMembers[] = {
+    {"appName", "text", IsText,
+     "The application's name, shown at the top of the updater's main window."},
+    {"notes", "list of texts", IsTextList,
+     "The release notes, one text per line, listed in the main window (sent as the list's "
+     "updateLog)."},
+    {"loaderName", "text", IsText,
+     "The program the updater starts at the end, with the agent code as its argument; when it is "
+     "not "
+     "Varnoke.exe, Varnoke.exe is copied to it first. Left out: Varnoke.exe itself is started."},
+    {"zipFolders", "list of paths", IsTextList,
+     "Folders of the release sent as one zip package each (<folder>.zip), unpacked by the updater "
+     "into that "
+     "folder. Every other file is sent on its own, into its folder."},
+    {"updater", "path", IsText,
+     "The file of the release that is the updater's new copy. It is listed as updater.exe, the "
+     "name by which "
+     "the updater recognises itself: it replaces itself with it through its hand-off copy."},
+    {"versions", "object: path -> whole number", IsNumberPerPath,
+     "The version of a file or zip folder. The updater fetches a file when its MD5 differs from "
+     "the installed "
+     "file's and this version is higher than the one recorded in version.ini (or either is 0)."},
+    {"defaultVersion", "whole number", IsWholeNumber,
+     "The version of everything versions leaves out; 1 when left out."},
+    {"remarks", "object: path -> text", IsTextPerPath,
+     "A remark on a file, sent in its entry (remark); the updater keeps it with the file, its "
+     "windows do not show it."},
+};
+
+const char* kExample = R"({"appName": "Varnoke", "notes": ["Faster downloads", "A blue skin"],
+ "loaderName": "Varnoke.exe", "zipFolders": ["skins"], "updater": "updater",
+ "versions": {"Varnoke.exe": 2, "skins": 1, "plugins/report.dll": 3}, "defaultVersion": 1,
+ "remarks": {"Varnoke.exe": "the main program"}})";
+
+// Words of text in lines of at most width columns, each after indent blanks.
+std::string Wrap(const std::string& text, size_t indent, size_t width) {
+    std::istringstream words(text);
+    std::string out, line, word;
+    while (words >> word) {
+        if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+            out += std::string(indent, ' ') + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    if (!line.empty()) out += std::string(indent, ' ') + line + "\n";
+    return out;
+}
+
+std::string DescriptionHelp() {
+    std::string out = "release.json, the release's description: a JSON object whose members may "
+                      "all be left out.\n"
+                      "Paths are relative to the release folder, with '/' between folders.\n";
+    for (const Member& m : kMembers) {
+        out += "  " + std::string(m.name) + " (" + m.kind + ")\n";
+        out += Wrap(m.help, 6, 100);
+    }
+    out += "Example:\n";
+    std::istringstream lines(kExample);
+    for (std::string line; std::getline(lines, line);)
+        out += "  " + line + "\n";
+    out += "Writes <output folder>/filelist.json (the answer to the list request) and <output "
+           "folder>/files/\n"
+           "(emptied first: the release's files and packages, at <base url>files/<path>).\n"
+           "Exit status: 2 the command line is wrong; 1 publishing failed (release.json, reading "
+           "or writing).";
+    return out;
+}
+
+json ReadDescription(const fs::path& file) {
+    json desc;
+    try {
+        desc = json::parse(ReadAll(file));
+    } catch (const json::parse_error& e) {
+        throw std::runtime_error(file.string() + " is not JSON: " + e.what());
+    }
+    if (!desc.is_object()) throw std::runtime_error(file.string() + " is not a JSON object");
+    for (const auto& [name, value] : desc.items()) {
+        auto m = std::find_if(std::begin(kMembers), std::end(kMembers),
+                              [&](const Member& m) { return name == m.name; });
+        if (m == std::end(kMembers))
+            throw std::runtime_error(file.string() + ": unknown member \"" + name +
+                                     "\" (see publisher --help)");
+        if (!m->fits(value))
+            throw std::runtime_error(file.string() + ": \"" + name + "\" must be: " + m->kind +
+                                     " (see publisher --help)");
+    }
+    return desc;
+}
+
+// A path of the description that names nothing in the release is most likely
+// a typing error; said, not refused, as a release may drop a part for a while.
+void WarnAboutNamesNotInRelease(const json& desc, const fs::path& release) {
+    auto warn = [](const std::string& member, const std::string& path, const char* what) {
+        std::cerr << "publisher: warning: " << member << " names \"" << path << "\", which is not "
+                  << what << " of the release\n";
+    };
+    for (const auto& folder : desc.value("zipFolders", json::array()))
+        if (!fs::is_directory(release / folder.get<std::string>()))
+            warn("zipFolders", folder.get<std::string>(), "a folder");
+    if (desc.contains("updater") &&
+        !fs::is_regular_file(release / desc["updater"].get<std::string>()))
+        warn("updater", desc["updater"].get<std::string>(), "a file");
+    for (const char* member : {"versions", "remarks"}) {
+        json perPath = desc.value(member, json::object()); // items() would outlive a temporary
+        for (const auto& [path, value] : perPath.items())
+            if (!fs::exists(release / path)) warn(member, path, "a file or folder");
+    }
+}
+
+struct PublishArgs {
+    std::string release, description, out, base;
+};
+
+void Publish(const PublishArgs& args) {
+    fs::path release = args.release;
+    json desc = ReadDescription(args.description);
+    WarnAboutNamesNotInRelease(desc, release);
+    fs::path out = args.out;
+    std::string base = args.base;
+    if (!base.empty() && base.back() != '/') base += '/';
+
+    std::vector<std::string> zipFolders = desc.value("zipFolders", std::vector<std::string>{});
+    std::string updater = desc.value("updater", "");
+    json versions = desc.value("versions", json::object());
+    json remarks = desc.value("remarks", json::object());
+    int defaultVersion = desc.value("defaultVersion", 1);
+    auto isZipFolder = [&](const std::string& rel) {
+        return std::find(zipFolders.begin(), zipFolders.end(), rel) != zipFolders.end();
+    };
+
+    fs::remove_all(out / "files");
+    json list = json::array();
+    auto addEntry = [&](const std::string& rel, const std::string& fileName,
+                        const std::string& clientDir, const std::string& type,
+                        const std::string& data) {
+        std::string served = "files/" + rel + (type == "zip" ? ".zip" : "");
+        WriteAll(out / served, data);
+        list.push_back({{"fileName", fileName},
+                        {"clientDir", Backslashes(clientDir)},
+                        {"fileVer", std::to_string(versions.value(rel, defaultVersion))},
+                        {"fileType", type},
+                        {"fileSize", data.size()},
+                        {"fileUrl", base + UrlEncode(served)},
+                        {"md5", platform::Md5Hex(data)},
+                        {"remark", remarks.value(rel, "")}});
+    };
+
+    std::vector<fs::path> paths;
+    for (auto it = fs::recursive_directory_iterator(release);
+         it != fs::recursive_directory_iterator(); ++it) {
+        std::string rel = fs::relative(it->path(), release).generic_string();
+        if (it->is_directory() && isZipFolder(rel)) {
+            paths.push_back(it->path());
+            it.disable_recursion_pending();
+        } else if (!it->is_directory()) {
+            paths.push_back(it->path());
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    for (const auto& p : paths) {
+        std::string rel = fs::relative(p, release).generic_string();
+        std::string folder = fs::path(rel).parent_path().generic_string();
+        if (fs::is_directory(p)) {
+            // Unpacked into the folder of the same name.
+            addEntry(rel, fs::path(rel).filename().string() + ".zip", rel, "zip", PackFolder(p));
+        } else {
+            std::string name = rel == updater ? "updater.exe" : p.filename().string();
+            std::string ext = p.extension().string();
+            addEntry(rel, name, folder, ext.size() > 1 ? ext.substr(1) : "file", ReadAll(p));
+        }
+    }
+
+    json notes = desc.value("notes", json::array());
+    json data = {
+        {"updateLog", notes.dump()}, {"appName", desc.value("appName", "")}, {"fileList", list}};
+    if (desc.contains("loaderName")) data["loaderName"] = desc["loaderName"];
+    json answer = {{"errcode", 0}, {"errmsg", ""}, {"data", data}};
+    WriteAll(out / "filelist.json", answer.dump(2));
+    std::cout << "published " << list.size() << " entries to " << out.string() << "\n";
+}
+
+const CLI::Validator kHttpUrl(
+    [](std::string& url) -> std::string {
+        if (url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0) return "";
+        return "not an http:// or https:// URL: " + url;
+    },
+    "URL");
+
+const CLI::Validator kFolderOrAbsent(
+    [](std::string& path) -> std::string {
+        std::error_code ec;
+        if (!fs::exists(path, ec) || fs::is_directory(path, ec)) return "";
+        return "not a folder: " + path;
+    },
+    "DIR");
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: publisher <release folder> <release.json> <output folder> <base url>\n";
-        return 2;
-    }
+    CLI::App app{"Publishes releases for the development update server (devserver).\n"
+                 "  publisher <release folder> <release.json> <output folder> <base url>\n"
+                 "is short for \"publisher publish ...\": without a subcommand, publish is meant.",
+                 "publisher"};
+    app.require_subcommand(1);
+    app.footer(DescriptionHelp());
+
+    PublishArgs args;
+    CLI::App* publish = app.add_subcommand(
+        "publish",
+        "Turns a release folder into the answer to the list request and the files it lists.");
+    publish
+        ->add_option("release-folder", args.release,
+                     "The folder laid out as the installation should be.")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    publish->add_option("release-json", args.description, "The release's description (below).")
+        ->required()
+        ->check(CLI::ExistingFile);
+    publish
+        ->add_option("output-folder", args.out,
+                     "Where to write filelist.json and files/; created when missing.")
+        ->required()
+        ->check(kFolderOrAbsent);
+    publish
+        ->add_option("base-url", args.base,
+                     "The address the updater fetches the files from, ending at the folder that "
+                     "holds files/ "
+                     "(e.g. http://127.0.0.1:8731/).")
+        ->required()
+        ->check(kHttpUrl);
+    publish->footer(DescriptionHelp());
+
+    // "publish" is the default: inserted when the first argument names no
+    // subcommand and asks for no help (the overall help lists every subcommand).
+    std::vector<char*> words(argv, argv + argc);
+    std::string publishName = "publish";
+    std::vector<CLI::App*> subcommands = app.get_subcommands({});
+    bool named = argc > 1 && std::any_of(subcommands.begin(), subcommands.end(),
+                                         [&](CLI::App* s) { return s->check_name(argv[1]); });
+    bool help =
+        argc > 1 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help");
+    if (!named && !help) words.insert(words.begin() + 1, publishName.data());
+
+    if (auto status = tools::ParseCommandLine(app, static_cast<int>(words.size()), words.data()))
+        return *status;
     try {
-        fs::path release = argv[1];
-        json desc = json::parse(ReadAll(argv[2]));
-        fs::path out = argv[3];
-        std::string base = argv[4];
-        if (!base.empty() && base.back() != '/') base += '/';
-
-        std::vector<std::string> zipFolders = desc.value("zipFolders", std::vector<std::string>{});
-        std::string updater = desc.value("updater", "");
-        json versions = desc.value("versions", json::object());
-        json remarks = desc.value("remarks", json::object());
-        int defaultVersion = desc.value("defaultVersion", 1);
-        auto isZipFolder = [&](const std::string& rel) {
-            return std::find(zipFolders.begin(), zipFolders.end(), rel) != zipFolders.end();
-        };
-
-        fs::remove_all(out / "files");
-        json list = json::array();
-        auto addEntry = [&](const std::string& rel, const std::string& fileName, const std::string& clientDir,
-                            const std::string& type, const std::string& data) {
-            std::string served = "files/" + rel + (type == "zip" ? ".zip" : "");
-            WriteAll(out / served, data);
-            list.push_back({{"fileName", fileName},
-                            {"clientDir", Backslashes(clientDir)},
-                            {"fileVer", std::to_string(versions.value(rel, defaultVersion))},
-                            {"fileType", type},
-                            {"fileSize", data.size()},
-                            {"fileUrl", base + UrlEncode(served)},
-                            {"md5", platform::Md5Hex(data)},
-                            {"remark", remarks.value(rel, "")}});
-        };
-
-        std::vector<fs::path> paths;
-        for (auto it = fs::recursive_directory_iterator(release); it != fs::recursive_directory_iterator(); ++it) {
-            std::string rel = fs::relative(it->path(), release).generic_string();
-            if (it->is_directory() && isZipFolder(rel)) {
-                paths.push_back(it->path());
-                it.disable_recursion_pending();
-            } else if (!it->is_directory()) {
-                paths.push_back(it->path());
-            }
-        }
-        std::sort(paths.begin(), paths.end());
-        for (const auto& p : paths) {
-            std::string rel = fs::relative(p, release).generic_string();
-            std::string folder = fs::path(rel).parent_path().generic_string();
-            if (fs::is_directory(p)) {
-                // Unpacked into the folder of the same name.
-                addEntry(rel, fs::path(rel).filename().string() + ".zip", rel, "zip", PackFolder(p));
-            } else {
-                std::string name = rel == updater ? "updater.exe" : p.filename().string();
-                std::string ext = p.extension().string();
-                addEntry(rel, name, folder, ext.size() > 1 ? ext.substr(1) : "file", ReadAll(p));
-            }
-        }
-
-        json notes = desc.value("notes", json::array());
-        json data = {{"updateLog", notes.dump()}, {"appName", desc.value("appName", "")}, {"fileList", list}};
-        if (desc.contains("loaderName")) data["loaderName"] = desc["loaderName"];
-        json answer = {{"errcode", 0}, {"errmsg", ""}, {"data", data}};
-        WriteAll(out / "filelist.json", answer.dump(2));
-        std::cout << "published " << list.size() << " entries to " << out.string() << "\n";
+        if (publish->parsed()) Publish(args);
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "publisher: " << e.what() << "\n";
