@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <cstdio>
 
 #include <cstring>
 #include <map>
@@ -523,7 +524,13 @@ TWindowBackend* CreateSdlBackend() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // Plain shared-memory images: a GL framebuffer would recreate windows.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        // The run goes on without windows; say why, for whoever reads the log.
+        std::fprintf(stderr, "无法打开显示 (%s): %s\n",
+                     SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "?",
+                     SDL_GetError());
+        return nullptr;
+    }
     return new TSdlBackend();
 }
 

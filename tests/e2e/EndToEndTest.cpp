@@ -234,6 +234,16 @@ protected:
             std::chrono::seconds(30));
     }
 
+    // What a failed window search leaves to look at: the updater's state,
+    // the windows on the screen and what the server was asked.
+    std::string Diagnose(Child& updater) {
+        std::string out = "\nupdater running: " + std::to_string(updater.Running()) + ", display " +
+                          screen.Display + "\n";
+        out += testsupport::RunForOutput({"/usr/bin/xwininfo", "-root", "-tree"},
+                                         {{"DISPLAY", screen.Display}})
+                   .value_or("(no window list)\n");
+        return out + (server ? server->StdOut() : std::string());
+    }
     bool AppStarted() const { return testsupport::Exists(install + "app-started.txt"); }
     std::string AppAgentCode() const { return testsupport::ReadFile(install + "app-started.txt"); }
     std::string Installed(const std::string& name) const {
@@ -254,7 +264,8 @@ TEST_F(EndToEnd, NothingToDoStartsTheApplicationAfterTheCheck) {
     ASSERT_TRUE(testsupport::WaitUntil([&] {
         auto out = screen.XDo({"search", "--onlyvisible", "--class", "."});
         return out && !out->empty();
-    }));
+    })) << updater->StdErr()
+        << Diagnose(*updater);
     Shot("checking-window");
     ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
@@ -286,7 +297,7 @@ TEST_F(EndToEnd, FilesAreFetchedUnpackedRecordedAndTheApplicationStarts) {
     StartServer({"--throttle", "100000"});
     auto updater = StartUpdater();
     auto window = MainWindow();
-    ASSERT_TRUE(window) << updater->StdErr();
+    ASSERT_TRUE(window) << updater->StdErr() << Diagnose(*updater);
     int before = BarFill(Load(Shot("main-window", *window)));
     StartDownload(*window);
     // Shots until one shows the bars filled part-way (the window is gone
@@ -320,7 +331,7 @@ TEST_F(EndToEnd, ANewUpdaterReplacesItselfAndTheLastRunStartsTheApplication) {
     StartServer();
     auto updater = StartUpdater();
     auto window = MainWindow();
-    ASSERT_TRUE(window) << updater->StdErr();
+    ASSERT_TRUE(window) << updater->StdErr() << Diagnose(*updater);
     StartDownload(*window);
     ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
     // The hand-off copy waits for the old updater, replaces it and starts it;
@@ -335,7 +346,7 @@ TEST_F(EndToEnd, ANewUpdaterReplacesItselfAndTheLastRunStartsTheApplication) {
     size_t lists = 0;
     for (size_t p = 0; (p = log.find("list requested", p)) != std::string::npos; ++p)
         ++lists;
-    EXPECT_EQ(lists, 2u);
+    EXPECT_EQ(lists, 2u) << log;
     EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
 }
 
@@ -381,7 +392,7 @@ TEST_F(EndToEnd, AMissingFileStopsTheRunAndASecondStartFetchesOnlyTheRest) {
     StartServer();
     auto updater = StartUpdater();
     auto window = MainWindow();
-    ASSERT_TRUE(window) << updater->StdErr();
+    ASSERT_TRUE(window) << updater->StdErr() << Diagnose(*updater);
     StartDownload(*window);
     // The first file is put in place, the second fails: the window stays.
     ASSERT_TRUE(testsupport::WaitUntil([&] {
@@ -414,7 +425,7 @@ TEST_F(EndToEnd, CancelStopsTheDownloadAndLeavesNothingHalfWritten) {
     StartServer({"--throttle", "1000000"});
     auto updater = StartUpdater();
     auto window = MainWindow();
-    ASSERT_TRUE(window) << updater->StdErr();
+    ASSERT_TRUE(window) << updater->StdErr() << Diagnose(*updater);
     StartDownload(*window);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return Served("/files/plugins/report.dll") == 1; }));
     ClickCancel(*window);
