@@ -22,11 +22,11 @@ const char* const kIncomplete = "文件下载未完成";
 const char* const kFolderFailed = "创建文件夹失败";
 const char* const kCopyFailed = "文件复制失败";
 
-// A name from the update list must stay inside the installation.
+// A name from the update list must stay inside the installation. It is
+// joined to the root path, so a leading separator stays inside; ".." parts,
+// drive letters and streams (any ':') climb out.
 bool ClimbsOut(const std::string& relative) {
-    if (relative.empty()) return false;
-    if (relative[0] == '\\' || relative[0] == '/') return true;
-    if (relative.size() >= 2 && relative[1] == ':') return true;
+    if (relative.find(':') != std::string::npos) return true;
     size_t start = 0;
     while (start <= relative.size()) {
         size_t end = relative.find_first_of("\\/", start);
@@ -74,7 +74,8 @@ std::string TDownFileThread::NewRequestToken() {
     static const char hex[] = "0123456789ABCDEF";
     std::string out;
     for (uint64_t v : {a, b})
-        for (int shift = 60; shift >= 0; shift -= 4) out += hex[(v >> shift) & 15];
+        for (int shift = 60; shift >= 0; shift -= 4)
+            out += hex[(v >> shift) & 15];
     return out;
 }
 
@@ -121,6 +122,11 @@ void TDownFileThread::Execute() {
 bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
     FCurrentItem = item;
     if (item->Action() == ACTION_IGNORE) return true;
+    // Refused before a byte is fetched: nothing of it could be put in place.
+    if (ClimbsOut(item->Location()) || ClimbsOut(item->FileName())) {
+        FErrorText = "文件路径不安全 : " + item->Location() + item->FileName();
+        return false;
+    }
     try {
         item->HasDownload = false;
         item->Progress = 0;
@@ -136,7 +142,8 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
             // The digest is taken from the same bytes as they are written, on a
             // thread of its own, which spares reading the whole file back.
             FHttpClient->Get(
-                url, [&](long, int64_t announced) { ClientWorkBegin(announced < 0 ? 0 : announced); },
+                url,
+                [&](long, int64_t announced) { ClientWorkBegin(announced < 0 ? 0 : announced); },
                 [&](const char* data, size_t size) {
                     while (size > 0) {
                         ssize_t n = ::write(fd, data, size);
@@ -194,10 +201,6 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
 }
 
 bool TDownFileThread::ApplyDownloadedFile(TDownloadFileItem* item) {
-    if (ClimbsOut(item->Location()) || ClimbsOut(item->FileName())) {
-        FErrorText = "文件路径不安全 : " + item->Location() + item->FileName();
-        return false;
-    }
     if (!CreateFileFolders(item)) {
         FErrorText = kFolderFailed;
         return false;
@@ -282,6 +285,12 @@ void TDownFileThread::Raise(const TDownloadEvent TDownFileThread::*event, bool e
     });
 }
 
-void TDownFileThread::DoDownloadItemNotify() { Raise(&TDownFileThread::FOnDownloadItemNotify, false); }
-void TDownFileThread::DoDownloadItemComplete() { Raise(&TDownFileThread::FOnDownloadItemComplete, false); }
-void TDownFileThread::DoDownloadItemError() { Raise(&TDownFileThread::FOnDownloadItemError, true); }
+void TDownFileThread::DoDownloadItemNotify() {
+    Raise(&TDownFileThread::FOnDownloadItemNotify, false);
+}
+void TDownFileThread::DoDownloadItemComplete() {
+    Raise(&TDownFileThread::FOnDownloadItemComplete, false);
+}
+void TDownFileThread::DoDownloadItemError() {
+    Raise(&TDownFileThread::FOnDownloadItemError, true);
+}

@@ -10,10 +10,10 @@
 #include <gmock/gmock.h>
 #include <sys/stat.h>
 
+using ::testing::HasSubstr;
 using testsupport::HttpReply;
 using testsupport::HttpRequest;
 using testsupport::HttpTestServer;
-using ::testing::HasSubstr;
 
 namespace {
 
@@ -27,13 +27,13 @@ protected:
     }};
     TDownloadItemList list;
 
-    TDownloadFileItem* Add(const std::string& name, const std::string& clientDir, const std::string& body,
-                           const std::string& type = "file") {
+    TDownloadFileItem* Add(const std::string& name, const std::string& clientDir,
+                           const std::string& body, const std::string& type = "file") {
         std::string path = "/f" + std::to_string(list.size());
         served[path] = body;
         std::string json = R"({"fileName":")" + name + R"(","clientDir":")" + clientDir +
-                           R"(","fileVer":"8","fileType":")" + type + R"(","fileSize":1,"fileUrl":")" +
-                           server.Url(path) + R"(","remark":""})";
+                           R"(","fileVer":"8","fileType":")" + type +
+                           R"(","fileSize":1,"fileUrl":")" + server.Url(path) + R"(","remark":""})";
         auto item = std::make_unique<TDownloadFileItem>();
         item->BuildFromJson(JsonValue::Parse(json));
         list.push_back(std::move(item));
@@ -78,7 +78,9 @@ struct LocationCase {
     const char* file;     // where the file must land
 };
 
-void PrintTo(const LocationCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LocationCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FolderChain : public ApplyFile, public ::testing::WithParamInterface<LocationCase> {};
 
@@ -93,21 +95,26 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FolderChain,
     ::testing::Values(LocationCase{"empty", "", "", "x.dll"},
                       LocationCase{"deeper_than_existing", "a\\\\b\\\\c\\\\", "a", "a/b/c/x.dll"},
-                      LocationCase{"blank_inside_a_name", "My Data\\\\x\\\\", "", "My Data/x/x.dll"},
+                      LocationCase{"blank_inside_a_name", "My Data\\\\x\\\\", "",
+                                   "My Data/x/x.dll"},
                       LocationCase{"doubled_backslash", "a\\\\\\\\b", "", "a/b/x.dll"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ApplyFile, PlainFileReplacesTheTargetAndRecordsItsVersion) {
     Put("Varnoke.exe", "old program");
     ::chmod((root / "Varnoke.exe").c_str(), 0755);
-    auto* item = Add("Varnoke.exe", "", "\x7f" "ELF new program");
+    auto* item = Add("Varnoke.exe", "",
+                     "\x7f"
+                     "ELF new program");
     ASSERT_EQ(Run().errorText, "");
-    EXPECT_EQ(Get("Varnoke.exe"), "\x7f" "ELF new program");
+    EXPECT_EQ(Get("Varnoke.exe"), "\x7f"
+                                  "ELF new program");
     EXPECT_EQ(Mode(root / "Varnoke.exe"), 0755u); // still startable
     EXPECT_FALSE(Has("~FileCache.TMP"));
     EXPECT_EQ(item->LocalVer(), 8);
     EXPECT_EQ(Record("Varnoke.exe", "Ver"), "8");
-    EXPECT_EQ(Record("Varnoke.exe", "MD5"), platform::Md5Hex("\x7f" "ELF new program"));
+    EXPECT_EQ(Record("Varnoke.exe", "MD5"), platform::Md5Hex("\x7f"
+                                                             "ELF new program"));
 }
 
 TEST_F(ApplyFile, NewProgramBecomesExecutableOtherFilesDoNot) {
@@ -134,32 +141,61 @@ TEST_F(ApplyFile, FolderThatCannotBeCreated) {
 
 TEST_F(ApplyFile, UpdaterItselfWaitsAsTheHandOffCopy) {
     Put("Updater", "running updater");
-    auto* item = Add("UPDATER.exe", "tools", "\x7f" "ELF new updater");
+    auto* item = Add("UPDATER.exe", "tools",
+                     "\x7f"
+                     "ELF new updater");
     Result r = Run();
     ASSERT_EQ(r.errorText, "");
     EXPECT_TRUE(r.needLauncher);
     EXPECT_EQ(Get("Updater"), "running updater");
-    EXPECT_EQ(Get("_updater.tmp"), "\x7f" "ELF new updater");
+    EXPECT_EQ(Get("_updater.tmp"), "\x7f"
+                                   "ELF new updater");
     EXPECT_EQ(Mode(root / "_updater.tmp") & 0111, 0111u);
     EXPECT_EQ(item->FilePath, "tools\\Updater");
     EXPECT_EQ(Record("tools\\Updater", "Ver"), "8");
-    EXPECT_EQ(Record("tools\\Updater", "MD5"), platform::Md5Hex("\x7f" "ELF new updater"));
+    EXPECT_EQ(Record("tools\\Updater", "MD5"), platform::Md5Hex("\x7f"
+                                                                "ELF new updater"));
 }
 
-TEST_F(ApplyFile, NamesThatClimbOutOfTheInstallationAreRefused) {
-    testsupport::TempDir outside;
-    Add("x.dll", "..\\\\escape", "new");
-    Result r = Run();
-    EXPECT_THAT(r.errorText, HasSubstr("文件路径不安全"));
+TEST_F(ApplyFile, NamesThatClimbOutOfTheInstallationAreRefusedBeforeTheTransfer) {
+    const char* const refused[][2] = {
+        {"x.dll", "..\\\\escape"}, {"x.dll", "a\\\\..\\\\..\\\\escape"},
+        {"..\\\\x.dll", ""},       {"x.dll", "C:\\\\escape"},
+        {"x.dll:stream", ""},
+    };
+    for (const auto& [name, dir] : refused) {
+        SCOPED_TRACE(std::string(dir) + " " + name);
+        list.clear();
+        size_t before = server.RequestCount();
+        Add(name, dir, "new");
+        EXPECT_THAT(Run().errorText, HasSubstr("文件路径不安全"));
+        EXPECT_EQ(server.RequestCount(), before);
+        EXPECT_FALSE(Has("~FileCache.TMP"));
+    }
     EXPECT_FALSE(testsupport::Exists(root.Path() + "../escape"));
 }
 
+// The folder is joined to the root path, so a leading separator stays inside.
+TEST_F(ApplyFile, AFolderWithALeadingSeparatorIsInsideTheInstallation) {
+    Add("a.dll", "\\\\plugins", "a");
+    Add("b.dll", "/plugins", "b");
+    Add("c.dll", "\\\\", "c");
+    ASSERT_EQ(Run().errorText, "");
+    EXPECT_EQ(Get("plugins/a.dll"), "a");
+    EXPECT_EQ(Get("plugins/b.dll"), "b");
+    EXPECT_EQ(Get("c.dll"), "c");
+}
+
 // A package made by Python's zipfile, which marks non-ASCII names as UTF-8.
-std::string MakeZip(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& files,
+std::string MakeZip(const std::string& folder,
+                    const std::vector<std::pair<std::string, std::string>>& files,
                     const std::vector<std::string>& dirs) {
-    std::string script = "import zipfile\nz = zipfile.ZipFile('p.zip', 'w', zipfile.ZIP_DEFLATED)\n";
-    for (const auto& d : dirs) script += "z.writestr('" + d + "/', '')\n";
-    for (const auto& [name, body] : files) script += "z.writestr('" + name + "', '" + body + "')\n";
+    std::string script =
+        "import zipfile\nz = zipfile.ZipFile('p.zip', 'w', zipfile.ZIP_DEFLATED)\n";
+    for (const auto& d : dirs)
+        script += "z.writestr('" + d + "/', '')\n";
+    for (const auto& [name, body] : files)
+        script += "z.writestr('" + name + "', '" + body + "')\n";
     script += "z.close()\n";
     testsupport::WriteFile(folder + "make.py", script);
     std::string cmd = "cd '" + folder + "' && python3 make.py";
