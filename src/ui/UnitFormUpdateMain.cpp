@@ -144,6 +144,7 @@ void TFormUpdateMain::Layout() {
     txtLog.SetAlign(alClient);
     txtLog.SetReadOnly(true);
     txtLog.SetScrollBars(ssVertical);
+    txtLog.SetSoftBevel(true);
 
     lineDivider.SetKind(lkVertical);
     lineDivider.SetGradientStartColor(12419072);

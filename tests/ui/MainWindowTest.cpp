@@ -98,6 +98,7 @@ TEST_F(MainWindow, ReadyDownloadingAndDone) {
     EXPECT_TRUE(form.btnClose.Enabled());
     EXPECT_TRUE(form.Topmost());
     EXPECT_EQ(form.lblAppName.Caption(), "Varnoke 测试");
+    EXPECT_TRUE(form.txtLog.SoftBevel());
     ASSERT_EQ(form.txtLog.LineCount(), 3);
     EXPECT_EQ(form.txtLog.Line(0), "第一行");
     EXPECT_EQ(form.txtLog.Line(1), "2");
