@@ -20,9 +20,11 @@ constexpr TColor kLeaveHotColor = 2237136;
 constexpr int kTitleHeight = 28;
 
 // Client-area layout.
-constexpr int kMargin = 20;       // around the icon and the text
-constexpr int kIconGap = 14;      // between the icon and the text
-constexpr int kCmdHeight = 37;    // the button row, as on the main window
+constexpr int kMargin = 20;    // around the icon and the text
+constexpr int kIconGap = 14;   // between the icon and the text
+constexpr int kCmdHeight = 37; // the button row, as on the main window
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 30;
 constexpr int kButtonGap = 8;     // between two buttons
 constexpr int kButtonMargin = 12; // right of the last button, left of the first
 constexpr int kMinClientWidth = 260;
@@ -70,11 +72,6 @@ TZelSkinMessageBox::TZelSkinMessageBox(const MessageBoxRequest& request, TWindow
     SetTopmost(true);
     // An owned box stays off the task bar; a box of its own is found there.
     if (owner) SetExStyle(ExStyle() | WS_EX_TOOLWINDOW);
-
-    OnClose = [this](TWindow*, TCloseAction&) {
-        if (ModalResult() == mrNone)
-            SetModalResult(EscapeAnswer() == MessageResult::No ? mrNo : mrOk);
-    };
 }
 
 TZelSkinMessageBox::~TZelSkinMessageBox() {
@@ -193,6 +190,8 @@ MessageResult TZelSkinMessageBox::EscapeAnswer() const {
 }
 
 MessageResult TZelSkinMessageBox::AnswerFor(TModalResult result) const {
+    // Closing (the title-bar button, Alt+F4, the window manager) leaves
+    // mrCancel: it answers like Escape.
     switch (result) {
     case mrYes:
         return MessageResult::Yes;
@@ -203,10 +202,6 @@ MessageResult TZelSkinMessageBox::AnswerFor(TModalResult result) const {
     default:
         return EscapeAnswer();
     }
-}
-
-MessageResult TZelSkinMessageBox::AnswerOf(const TZelSkinColorButton* button) const {
-    return AnswerFor(button->ModalResult());
 }
 
 MessageResult TZelSkinMessageBox::Execute() {

@@ -32,17 +32,10 @@ public:
     // the screen allows is cut off.
     static constexpr int kWrapWidth = 360;
     static constexpr int kIconSize = 32;
-    static constexpr int kButtonWidth = 80;
-    static constexpr int kButtonHeight = 30;
 
-    const platform::MessageBoxRequest& Request() const { return FRequest; }
     // The buttons from left to right.
     const std::vector<TZelSkinColorButton*>& Buttons() const { return FButtons; }
-    // What a button answers.
-    platform::MessageResult AnswerOf(const TZelSkinColorButton* button) const;
-    // What Escape and closing answer.
-    platform::MessageResult EscapeAnswer() const;
-    // Where the icon and the text lie in the client area.
+    // Where the icon and the text lie in the message area (pnlMessage).
     TRect IconRect() const;
     TRect TextRect() const;
     // The text's font and layout flags.
@@ -66,6 +59,8 @@ private:
     void Layout(const platform::RECT& work);
     void PlaceOn(platform::TWindow* owner, const platform::RECT& work);
     void PaintMessage(TZelSkinImage& buffer);
+    // What Escape and closing answer.
+    platform::MessageResult EscapeAnswer() const;
     platform::MessageResult AnswerFor(platform::TModalResult result) const;
 };
 

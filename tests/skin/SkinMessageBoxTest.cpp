@@ -298,12 +298,12 @@ TEST(SkinMessageBox, OverAModalWindowItIsCentredOnItAndTheWindowGoesOn) {
     CheckingLikeWindow owner;
     owner.SetBounds(300, 200, owner.Width(), owner.Height());
     bool asked = false;
-    MessageResult answer = MessageResult::Ok;
+    MessageResult answer = MessageResult::No;
     PostToMainThread([&] {
         WhenShown([&](TZelSkinMessageBox& box) {
             EXPECT_NEAR(Centre(box).x, Centre(owner).x, 1);
             EXPECT_NEAR(Centre(box).y, Centre(owner).y, 1);
-            HeadlessScreen()->KeyPress(VK_ESCAPE);
+            HeadlessScreen()->KeyPress(VK_RETURN);
         });
         answer = ShowSkinMessageBox(Ask("下载文件失败", MessageButtons::YesNo));
         asked = true;
@@ -314,7 +314,7 @@ TEST(SkinMessageBox, OverAModalWindowItIsCentredOnItAndTheWindowGoesOn) {
     });
     EXPECT_EQ(owner.ShowModal(), mrOk);
     EXPECT_TRUE(asked);
-    EXPECT_EQ(answer, MessageResult::No);
+    EXPECT_EQ(answer, MessageResult::Yes);
 }
 
 TEST(SkinMessageBox, AfterTheLastWindowHasClosedItStillWaitsForItsAnswer) {
@@ -327,8 +327,10 @@ TEST(SkinMessageBox, AfterTheLastWindowHasClosedItStillWaitsForItsAnswer) {
         Application()->SetMainForm(nullptr);
     }
     ASSERT_TRUE(Application()->Terminated());
+    // Yes only comes from the key: a box that ended at once would answer No.
     WhenShown([](TZelSkinMessageBox&) { HeadlessScreen()->KeyPress(VK_RETURN); });
-    EXPECT_EQ(ShowSkinMessageBox(Ask("启动软件应用失败")), MessageResult::Ok);
+    EXPECT_EQ(ShowSkinMessageBox(Ask("启动软件应用失败", MessageButtons::YesNo)),
+              MessageResult::Yes);
     // The loop's end stays asked for.
     EXPECT_TRUE(Application()->Terminated());
     Application()->ResetTerminated();
