@@ -130,12 +130,18 @@ void TZelSkinMessageBox::Layout(const RECT& work) {
     const int chromeHeight = kTitleHeight + frame + 2 * kMargin + kCmdHeight;
     // However long the text, the box stays on the work area.
     const int maxTextWidth = std::max(kWrapWidth, work.Width() - 2 * kScreenMargin - chromeWidth);
-    const int maxTextHeight = std::max(kIconSize, work.Height() - 2 * kScreenMargin - chromeHeight);
+    const int lineHeight = std::max(1, GetFontMetrics(TextFont()).Height);
+    int maxTextHeight = std::max(kIconSize, work.Height() - 2 * kScreenMargin - chromeHeight);
+    maxTextHeight -= maxTextHeight % lineHeight; // whole lines only
 
+    // A word longer than the wrap width widens the text; the lines are then
+    // laid out again at the width they get.
     const TRect measured =
         MeasureText(TextFont(), FRequest.text, {0, 0, kWrapWidth, 1 << 20}, kTextFlags);
     const int textWidth = std::min(measured.Width(), maxTextWidth);
-    const int textHeight = std::min(measured.Height(), maxTextHeight);
+    const TRect laidOut =
+        MeasureText(TextFont(), FRequest.text, {0, 0, textWidth, 1 << 20}, kTextFlags);
+    const int textHeight = std::min(laidOut.Height(), maxTextHeight);
     // A text lower than the icon is centred on it.
     const int textTop = kMargin + std::max(0, (kIconSize - textHeight) / 2);
     FIconRect = TRect::Bounds(kMargin, kMargin, kIconSize, kIconSize);

@@ -106,11 +106,14 @@ TEST(SkinMessageBox, TextIsLaidOutInLinesInsideTheBox) {
         std::string text;
         int minLines, maxLines;
         int blankLine; // -1: none
+        bool wider;    // than the wrap width: a word that cannot be broken
     };
+    const std::string path = "/home/varnoke/.local/share/Varnoke/updater/install/plugins/report/ag";
     const Case cases[] = {
-        {"one short line", "启动软件应用失败", 1, 1, -1},
-        {"explicit line breaks", "第一行\n第二行\n\n第四行", 4, 4, 2},
-        {"a long Chinese text wraps", kLong, 2, 6, -1},
+        {"one short line", "启动软件应用失败", 1, 1, -1, false},
+        {"explicit line breaks", "第一行\n第二行\n\n第四行", 4, 4, 2, false},
+        {"a long Chinese text wraps", kLong, 2, 6, -1, false},
+        {"a long path keeps its line", "找不到文件 : " + path + path, 2, 2, -1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,7 +123,7 @@ TEST(SkinMessageBox, TextIsLaidOutInLinesInsideTheBox) {
         EXPECT_EQ(text.Height() % lineHeight, 0);
         EXPECT_GE(lines, c.minLines);
         EXPECT_LE(lines, c.maxLines);
-        EXPECT_LE(text.Width(), TZelSkinMessageBox::kWrapWidth);
+        EXPECT_EQ(text.Width() > TZelSkinMessageBox::kWrapWidth, c.wider);
         // Beside the icon, above the buttons, inside the message area.
         EXPECT_GE(text.Left, box.IconRect().Right);
         EXPECT_LE(text.Right, box.pnlMessage.Width());
