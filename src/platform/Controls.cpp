@@ -532,7 +532,15 @@ TSurface TWindow::RegionSurface() const {
 void TWindow::Show() {
     FVisible = true;
     if (!FShown) ShowingChanged();
-    if (FShown) WindowBackend()->RaiseWindow(this);
+    if (FShown) {
+        WindowBackend()->RaiseWindow(this);
+        Activated();
+    }
+}
+
+void TWindow::Activated() {
+    static uint64_t counter = 0;
+    FActivation = ++counter;
 }
 
 void TWindow::SetVisible(bool value) {
@@ -901,6 +909,7 @@ void TWindow::MouseInput(TMouseKind kind, POINT screen, WPARAM keys, int clicks,
         return;
     }
     if (!InputAllowed(this) && kind != TMouseKind::Move && kind != TMouseKind::Leave) return;
+    if (kind == TMouseKind::LeftDown || kind == TMouseKind::RightDown) Activated();
     POINT wp{screen.x - Left(), screen.y - Top()};
     LPARAM screenL = LParamFromPoint(screen);
 
@@ -1084,7 +1093,9 @@ TApplication* Application() {
     return app;
 }
 
-bool TApplication::ProcessMessages() { return Process(false); }
+bool TApplication::ProcessMessages() {
+    return Process(false);
+}
 
 bool TApplication::Process(bool pacePainting) {
     bool any = ProcessMainThreadQueue() > 0;
@@ -1124,6 +1135,18 @@ void TApplication::Run() {
         if (FMainForm && !FMainForm->FShown) break;
         HandleMessage();
     }
+}
+
+TWindow* ActiveWindow() {
+    const auto& stack = ModalStack();
+    if (!stack.empty() && stack.back()->FShown) return stack.back();
+    TWindow* best = nullptr;
+    for (TWindow* w : Application()->Windows()) {
+        if (!w->FShown || w->FWindowState == wsMinimized || (w->FExStyle & WS_EX_NOACTIVATE))
+            continue;
+        if (!best || w->FActivation > best->FActivation) best = w;
+    }
+    return best;
 }
 
 TWindow* WindowFromPoint(POINT screen) {

@@ -323,6 +323,7 @@ private:
     TControl* FHover = nullptr;
     void* FPeer = nullptr;
     uint64_t FLastClickTime = 0;
+    uint64_t FActivation = 0; // when last shown, raised or clicked
 
     enum class TrackMode { None, Move, Size };
     TrackMode FTrack = TrackMode::None;
@@ -338,7 +339,9 @@ private:
     void TrackTo(POINT screen);
     MINMAXINFO QueryMinMaxInfo();
     void ForgetControl(TControl* control);
+    void Activated();
     friend class TControl;
+    friend TWindow* ActiveWindow();
 };
 
 // The loop and the windows of the process.
@@ -373,6 +376,10 @@ private:
 };
 TApplication* Application();
 
+// The window the user works in: the innermost one in a modal loop, else the
+// shown, not minimised window last shown, raised or clicked; none when no
+// window shows. A WS_EX_NOACTIVATE window (a hint) never is.
+TWindow* ActiveWindow();
 // Window under a screen point (topmost first, inside its region), or none.
 TWindow* WindowFromPoint(POINT screen);
 // The control (or window) under a screen point: the client area's deepest

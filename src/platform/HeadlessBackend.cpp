@@ -5,7 +5,6 @@
 #include "platform/Timers.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace platform {
 
@@ -18,11 +17,7 @@ THeadlessBackend::THeadlessBackend(int screenWidth, int screenHeight)
             std::lock_guard<std::mutex> lock(FBoxMutex);
             FBoxes.push_back(r);
         }
-        std::string line = r.title + ": " + r.text;
-        for (char& c : line)
-            if (c == '\n' || c == '\r') c = ' ';
-        std::fprintf(stderr, "%s\n", line.c_str());
-        std::fflush(stderr);
+        WriteMessageBoxLine(r);
         if (r.buttons == MessageButtons::YesNo) return FAnswer;
         return MessageResult::Ok;
     });

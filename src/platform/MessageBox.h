@@ -1,7 +1,8 @@
 #pragma once
-// Message boxes. A real dialog when a display is available; otherwise one
-// line on standard error per box. The windowing back-ends may install their
-// own presenter (the headless one records the boxes).
+// Message boxes. The program installs a presenter that shows a real box when
+// a display is available; without one each box is one line on standard
+// error. The windowing back-ends may install their own presenter (the
+// headless one records the boxes).
 #include <functional>
 #include <string>
 
@@ -26,6 +27,10 @@ void ShowErrorBox(const std::string& text);
 
 // Replaces the presenter; an empty one restores the default. Returns the old one.
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
+
+// The default presenter: "title: text" as one line on standard error (line
+// breaks become blanks); a question is answered Yes.
+MessageResult WriteMessageBoxLine(const MessageBoxRequest& request);
 
 // True when a display can be used: DISPLAY or WAYLAND_DISPLAY is set and
 // UPDATER_HEADLESS is not.

@@ -13,6 +13,7 @@
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <X11/extensions/shape.h>
 #endif
 
@@ -84,6 +85,20 @@ void ApplyShape(SDL_Window* sdl, const TRegion* region) {
     XFlush(d);
 }
 
+// SDL wakes a waiting loop from another thread with an event sent to a window
+// it remembers from an earlier wait, which may have closed since (a message
+// box answered while a worker reports progress). The server then answers
+// BadWindow, and Xlib's default handler would end the process; a lost wake-up
+// only makes the loop wait for its next timeout.
+XErrorHandler gNextXErrorHandler = nullptr;
+int IgnoreLostWakeUps(Display* d, XErrorEvent* e) {
+    if (e->error_code == BadWindow && e->request_code == X_SendEvent) return 0;
+    return gNextXErrorHandler ? gNextXErrorHandler(d, e) : 0;
+}
+void GuardWakeUps() {
+    gNextXErrorHandler = XSetErrorHandler(IgnoreLostWakeUps);
+}
+
 // Property changes reach the server at once, not at the next event pump.
 void Flush(SDL_Window* sdl) {
     Display* d;
@@ -96,6 +111,7 @@ bool DetectNativeMoveResize(SDL_Window*) {
 }
 void ApplyShape(SDL_Window*, const TRegion*) {}
 void Flush(SDL_Window*) {}
+void GuardWakeUps() {}
 #endif
 
 WPARAM VirtualKey(SDL_Keycode k) {
@@ -531,6 +547,7 @@ TWindowBackend* CreateSdlBackend() {
                      SDL_GetError());
         return nullptr;
     }
+    GuardWakeUps();
     return new TSdlBackend();
 }
 

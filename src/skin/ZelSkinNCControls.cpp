@@ -61,7 +61,7 @@ void TNCCtrlPos::SetUseDefault(bool value) {
 
 TZelHintWindow::TZelHintWindow() {
     SetBorderStyle(bsNone);
-    SetExStyle(ExStyle() | WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    SetExStyle(ExStyle() | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE);
 }
 
 void TZelHintWindow::ActivateHint(const RECT& Screen, const std::string& Text) {

@@ -150,8 +150,9 @@ protected:
                             {"XDG_CONFIG_HOME", std::nullopt}}});
     }
 
-    // The main window's id once it is on screen.
-    std::optional<std::string> MainWindow(std::chrono::seconds bound = std::chrono::seconds(30)) {
+    // The id of a shown window with that title once it is on screen.
+    std::optional<std::string> WindowNamed(const std::string& title,
+                                           std::chrono::seconds bound = std::chrono::seconds(30)) {
         std::optional<std::string> id;
         // xdotool matches names against the Latin-1 WM_NAME; the window's
         // UTF-8 name is compared here instead.
@@ -161,12 +162,16 @@ protected:
                 std::istringstream ids(out.value_or(""));
                 for (std::string w; std::getline(ids, w);) {
                     auto name = screen.XDo({"getwindowname", w});
-                    if (name && *name == kMainTitle + "\n") id = w;
+                    if (name && *name == title + "\n") id = w;
                 }
                 return id.has_value();
             },
             bound);
         return id;
+    }
+    // The main window's id once it is on screen.
+    std::optional<std::string> MainWindow(std::chrono::seconds bound = std::chrono::seconds(30)) {
+        return WindowNamed(kMainTitle, bound);
     }
     Geometry GeometryOf(const std::string& id) {
         Geometry g;
@@ -445,6 +450,41 @@ TEST_F(EndToEnd, AnUnreachableServerStillStartsTheApplicationWithoutAMessage) {
     EXPECT_EQ(updater->StdErr(), "");
     ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
     EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
+}
+
+TEST_F(EndToEnd, AStartUpErrorShowsInTheSkinnedBoxUntilOKIsClicked) {
+    fs::remove(install + "ag");
+    auto updater = StartUpdater();
+    auto box = WindowNamed("错误");
+    ASSERT_TRUE(box) << updater->StdErr();
+    const Geometry g = GeometryOf(*box);
+    // The text lies right of the icon (2 + 66) and below the title bar
+    // (28 + 20): its characters leave dark pixels there once the box shows.
+    int dark = 0;
+    testsupport::WaitUntil([&] {
+        TZelSkinImage shot = Load(Shot("message-box-error", *box));
+        dark = 0;
+        for (int y = 28 + 20; y < shot.Height() - 37 - 2; ++y)
+            for (int x = 2 + 66; x < shot.Width() - 2; ++x) {
+                TColor32 p = shot.Pixel(x, y);
+                dark += RedOf(p) + GreenOf(p) + BlueOf(p) < 3 * 90;
+            }
+        return dark > 200;
+    });
+    EXPECT_GT(dark, 200);
+    EXPECT_TRUE(updater->Running());
+    // "确定" ends the run: the last button, 12 pixels from the client area's
+    // right edge, in the 37-pixel row at the bottom.
+    std::optional<int> code;
+    for (int attempt = 0; attempt < 5 && !code; ++attempt) {
+        ASSERT_TRUE(screen.XDo({"mousemove", std::to_string(g.x + g.w - 2 - 12 - 40),
+                                std::to_string(g.y + g.h - 2 - 37 + 3 + 15), "click", "1"}));
+        code = updater->Wait(std::chrono::seconds(4));
+    }
+    ASSERT_EQ(code, 0) << updater->StdErr();
+    // Shown on the screen, not written to standard error.
+    EXPECT_EQ(updater->StdErr(), "");
+    EXPECT_FALSE(AppStarted());
 }
 
 } // namespace

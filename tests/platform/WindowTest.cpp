@@ -4,6 +4,7 @@
 // hover, emulated caption drag and edge sizing, focus and dialog keys.
 #include "platform/Controls.h"
 #include "platform/HeadlessBackend.h"
+#include "platform/MainThread.h"
 #include "platform/MessageBox.h"
 #include "platform/Timers.h"
 
@@ -290,4 +291,42 @@ TEST(Window, HeadlessMessageBoxesAreRecorded) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "错误");
     EXPECT_EQ(boxes[0].text, "读取文件失败 : x");
+}
+
+TEST(Window, ActiveWindowIsTheInnermostModalElseTheLastShownOrClicked) {
+    Screen();
+    EXPECT_EQ(ActiveWindow(), nullptr);
+    TWindow first, second, hint;
+    first.SetBounds(100, 100, 200, 150);
+    second.SetBounds(500, 100, 200, 150);
+    hint.SetBounds(800, 100, 50, 20);
+    hint.SetExStyle(hint.ExStyle() | WS_EX_NOACTIVATE);
+
+    first.Show();
+    second.Show();
+    EXPECT_EQ(ActiveWindow(), &second);
+    hint.Show(); // a hint never takes over
+    EXPECT_EQ(ActiveWindow(), &second);
+    Screen()->Click(150, 150);
+    EXPECT_EQ(ActiveWindow(), &first);
+    first.SetWindowState(wsMinimized);
+    EXPECT_EQ(ActiveWindow(), &second);
+    first.SetWindowState(wsNormal);
+
+    // A modal window is the active one until its loop ends, even when
+    // another window was shown after it.
+    bool checked = false;
+    PostToMainThread([&] {
+        first.Show();
+        EXPECT_EQ(ActiveWindow(), &second);
+        checked = true;
+        second.SetModalResult(mrOk);
+    });
+    second.ShowModal();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(ActiveWindow(), &first);
+    second.Hide();
+    first.Hide();
+    hint.Hide();
+    EXPECT_EQ(ActiveWindow(), nullptr);
 }
