@@ -105,7 +105,31 @@ void Flush(SDL_Window* sdl) {
     ::Window w;
     if (X11Info(sdl, d, w)) XFlush(d);
 }
+
+// SDL's show maps the window and then waits, without a limit, for the map
+// event; a window manager that has just started now and then maps the window
+// without that wait ever ending. The window is therefore mapped here and
+// watched through its attributes for a bounded time; once it is viewable
+// SDL's show finds it mapped and does not wait. False when it never became
+// viewable: the show is then left to the window manager.
+bool MapAndWait(SDL_Window* sdl) {
+    Display* d;
+    ::Window w;
+    if (!X11Info(sdl, d, w)) return true;
+    XMapRaised(d, w);
+    XFlush(d);
+    const Uint64 deadline = SDL_GetTicks64() + 5000;
+    for (;;) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(d, w, &a) && a.map_state != IsUnmapped) return true;
+        if (SDL_GetTicks64() >= deadline) return false;
+        SDL_Delay(5);
+    }
+}
 #else
+bool MapAndWait(SDL_Window*) {
+    return true;
+}
 bool DetectNativeMoveResize(SDL_Window*) {
     return false;
 }
@@ -260,7 +284,7 @@ public:
         }
         n->shown = visible;
         if (visible) {
-            SDL_ShowWindow(n->sdl);
+            if (MapAndWait(n->sdl)) SDL_ShowWindow(n->sdl);
             SDL_SetWindowPosition(n->sdl, window->Left(), window->Top());
             if (n->hasRegion) ApplyShape(n->sdl, &n->region);
             SDL_RaiseWindow(n->sdl);

@@ -100,10 +100,11 @@ public:
         // ever). A probe window mapped in time proves it is ready; otherwise
         // openbox is started again.
         for (int attempt = 0; attempt < 3; ++attempt) {
-            FWindowManager = std::make_unique<testsupport::Child>(
-                testsupport::Child::Options{{openbox, "--sm-disable"}, "/", {{"DISPLAY", Display}}});
-            if (testsupport::WaitUntil([&] { return !FWindowManager->Running() || OffersMoveResize(); },
-                                       std::chrono::seconds(20)) &&
+            FWindowManager = std::make_unique<testsupport::Child>(testsupport::Child::Options{
+                {openbox, "--sm-disable", "--startup", "/bin/true"}, "/", {{"DISPLAY", Display}}});
+            if (testsupport::WaitUntil(
+                    [&] { return !FWindowManager->Running() || OffersMoveResize(); },
+                    std::chrono::seconds(20)) &&
                 FWindowManager->Running() && ManagesWindows())
                 return true;
             why = "openbox did not start: " + FWindowManager->StdErr();
