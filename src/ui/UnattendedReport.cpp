@@ -15,13 +15,15 @@ std::string TUnattendedReport::Line(int32_t index, int32_t count, const std::str
                                     uint32_t nowTick) const {
     int64_t percent =
         totalBytes > 0 ? std::min<int64_t>(receivedBytes * 100 / totalBytes, 100) : 100;
-    std::string text =
-        "[" + std::to_string(index) + "/" + std::to_string(count) + "] " + fileName + " ";
+    std::string text;
+    text.append("[").append(std::to_string(index)).append("/").append(std::to_string(count));
+    text.append("] ").append(fileName).append(" ");
     if (FTerminal) {
         int filled = static_cast<int>(percent * kBarWidth / 100);
-        text += "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] ";
+        text.append("[").append(filled, '#').append(kBarWidth - filled, '.').append("] ");
     }
-    return text + std::to_string(percent) + "% " +
+    text.append(std::to_string(percent)).append("% ");
+    return text +
            TransferText(totalBytes, receivedBytes, SpeedText(nowTick, startTick, receivedBytes));
 }
 
