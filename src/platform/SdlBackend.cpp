@@ -265,7 +265,11 @@ public:
             SDL_Window* sdl = SDL_CreateWindow(window->Caption().c_str(), window->Left(),
                                                window->Top(), std::max(1, window->Width()),
                                                std::max(1, window->Height()), flags);
-            if (!sdl) return;
+            if (!sdl) {
+                std::fprintf(stderr, "无法创建窗口 %s: %s\n", window->Caption().c_str(),
+                             SDL_GetError());
+                return;
+            }
             // The window surface first: making it may recreate the native
             // window, which would lose what is set on it below.
             SDL_GetWindowSurface(sdl);

@@ -88,24 +88,8 @@ void TZelSkinMessageBox::SetupFrame() {
     Frame.SetDoubleFrame(false);
     Frame.SetKeepTitlerColor(true);
 
-    lblTitle.SetCaption(FRequest.title);
-    lblTitle.SetFont(TitleFont());
-    lblTitle.Pos().SetUseDefault(false);
-    lblTitle.Pos().SetAlign(caLeft);
-    lblTitle.Pos().SetXValue(8);
-    lblTitle.Pos().SetYValue(6);
-
-    btnSysClose.Pos().SetAlign(caRight);
-    btnSysClose.Pos().SetXValue(40);
-    btnSysClose.Pos().SetYValue(-1);
-    btnSysClose.Pos().SetUseDefault(true);
-    btnSysClose.Picture().SetImage("ZelSkinBtn_close");
-    btnSysClose.Picture().SetCount(3);
-    btnSysClose.Picture().SetNormal(0);
-    btnSysClose.Picture().SetHot(1);
-    btnSysClose.Picture().SetPressed(2);
-    btnSysClose.Picture().SetDisable(0);
-    btnSysClose.Picture().SetActive(true);
+    SetupWindowTitle(lblTitle, FRequest.title, TitleFont());
+    SetupCloseButton(btnSysClose);
 }
 
 void TZelSkinMessageBox::AddButton(const char* caption, TModalResult result, TColor hot) {

@@ -62,24 +62,8 @@ TFormUpdateMain::TFormUpdateMain() {
     ZelSkinForm1.Options().SetMinimizeToTaskbar(true);
     ZelSkinForm1.Options().SetHideInTaskbar(true);
 
-    lblTitle.SetCaption("发现新的升级文件");
-    lblTitle.SetFont(Song(14, clWhite));
-    lblTitle.Pos().SetUseDefault(false);
-    lblTitle.Pos().SetAlign(caLeft);
-    lblTitle.Pos().SetXValue(8);
-    lblTitle.Pos().SetYValue(6);
-
-    btnSysClose.Pos().SetAlign(caRight);
-    btnSysClose.Pos().SetXValue(40);
-    btnSysClose.Pos().SetYValue(-1);
-    btnSysClose.Pos().SetUseDefault(true);
-    btnSysClose.Picture().SetImage("ZelSkinBtn_close");
-    btnSysClose.Picture().SetCount(3);
-    btnSysClose.Picture().SetNormal(0);
-    btnSysClose.Picture().SetHot(1);
-    btnSysClose.Picture().SetPressed(2);
-    btnSysClose.Picture().SetDisable(0);
-    btnSysClose.Picture().SetActive(true);
+    SetupWindowTitle(lblTitle, "发现新的升级文件", Song(14, clWhite));
+    SetupCloseButton(btnSysClose);
     btnSysClose.SetCloseImage("ZelSkinBtn_close");
     btnSysClose.SetMinimizeImage("ZelSkinBtn_mini");
     btnSysClose.SetMaximizeImage("ZelSkinBtn_max");
