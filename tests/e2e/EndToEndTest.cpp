@@ -244,6 +244,10 @@ protected:
     std::string Diagnose(Child& updater) {
         std::string out = "\nupdater running: " + std::to_string(updater.Running()) + ", display " +
                           screen.Display + "\n";
+        // Its open files: an X connection shows as a socket.
+        out += testsupport::RunForOutput(
+                   {"/bin/ls", "-l", "/proc/" + std::to_string(updater.Pid()) + "/fd"}, {})
+                   .value_or("");
         out += testsupport::RunForOutput({"/usr/bin/xwininfo", "-root", "-tree"},
                                          {{"DISPLAY", screen.Display}})
                    .value_or("(no window list)\n");
