@@ -568,12 +568,18 @@ TWindowBackend* CreateSdlBackend() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // Plain shared-memory images: a GL framebuffer would recreate windows.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        // The run goes on without windows; say why, for whoever reads the log.
-        std::fprintf(stderr, "无法打开显示 (%s): %s\n",
-                     SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "?",
-                     SDL_GetError());
-        return nullptr;
+    // Only drivers that show windows on a screen: when the X server cannot
+    // be reached SDL would otherwise fall back to its offscreen driver, whose
+    // windows nobody sees, and the updater would wait for a click for ever.
+    // Without a screen the run goes on unattended instead.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+    // A server under heavy load now and then refuses a first connection.
+    for (int attempt = 1; SDL_InitSubSystem(SDL_INIT_VIDEO) != 0; ++attempt) {
+        if (attempt == 3) {
+            std::fprintf(stderr, "无法打开显示: %s\n", SDL_GetError());
+            return nullptr;
+        }
+        SDL_Delay(200);
     }
     GuardWakeUps();
     return new TSdlBackend();

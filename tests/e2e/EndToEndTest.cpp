@@ -138,11 +138,15 @@ protected:
         return n;
     }
 
-    std::unique_ptr<Child> StartUpdater(bool display = true) {
+    // display: none for a run without one; by default the test's own screen.
+    std::unique_ptr<Child> StartUpdater(bool display = true,
+                                        std::optional<std::string> otherDisplay = {}) {
         return std::make_unique<Child>(
             Child::Options{{install + "updater"},
                            install,
-                           {{"DISPLAY", display ? std::optional(screen.Display) : std::nullopt},
+                           {{"DISPLAY", otherDisplay ? otherDisplay
+                                        : display    ? std::optional(screen.Display)
+                                                     : std::nullopt},
                             {"WAYLAND_DISPLAY", std::nullopt},
                             {"HOME", home},
                             {"UPDATER_HEADLESS", std::nullopt},
@@ -379,6 +383,19 @@ TEST_F(EndToEnd, WithoutADisplayTheUpdateRunsUnattended) {
     EXPECT_THAT(err, HasSubstr("] Varnoke.exe 100% 文件大小(KB):"));
     EXPECT_THAT(err, HasSubstr("] report.dll 100% 文件大小(KB):1,"));
     EXPECT_THAT(err, HasSubstr("] updater.exe 100% "));
+}
+
+// A display that is named but cannot be reached is no screen either: the
+// run goes on unattended rather than with windows nobody can see.
+TEST_F(EndToEnd, ADisplayThatCannotBeOpenedRunsUnattended) {
+    Publish();
+    StartServer();
+    auto updater = StartUpdater(true, ":4093");
+    ASSERT_EQ(updater->Wait(std::chrono::seconds(60)), 0) << updater->StdErr();
+    EXPECT_THAT(updater->StdErr(), HasSubstr("无法打开显示"));
+    EXPECT_THAT(updater->StdErr(), HasSubstr("] report.dll 100% "));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
+    EXPECT_EQ(Installed("plugins/report.dll"), "report plug-in v3");
 }
 
 // A file that fails is reported with the window's words; the application
