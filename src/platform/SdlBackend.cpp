@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <cstdio>
+#include <cstdlib>
 
 #include <cstring>
 #include <map>
@@ -568,11 +569,12 @@ TWindowBackend* CreateSdlBackend() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // Plain shared-memory images: a GL framebuffer would recreate windows.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    // Only drivers that show windows on a screen: when the X server cannot
+    // Only the driver of the screen named: when the X server cannot
     // be reached SDL would otherwise fall back to its offscreen driver, whose
     // windows nobody sees, and the updater would wait for a click for ever.
     // Without a screen the run goes on unattended instead.
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+    const char* x11 = std::getenv("DISPLAY");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 && *x11 ? "x11" : "wayland");
     // A server under heavy load now and then refuses a first connection.
     for (int attempt = 1; SDL_InitSubSystem(SDL_INIT_VIDEO) != 0; ++attempt) {
         if (attempt == 3) {
