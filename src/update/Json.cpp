@@ -33,7 +33,8 @@ public:
     bool end_object() override { return Close(); }
     bool start_array(std::size_t) override { return Open(JsonValue::Kind::Array); }
     bool end_array() override { return Close(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
+    bool parse_error(std::size_t, const std::string&,
+                     const nlohmann::detail::exception& e) override {
         throw JsonError(e.what());
     }
 
@@ -60,6 +61,11 @@ private:
         return true;
     }
     bool Open(JsonValue::Kind kind) {
+        // A document is freed level by level, recursively: a hostile answer
+        // of a million brackets would overflow the stack there.
+        if (FStack.size() >= JsonValue::kMaxDepth)
+            throw JsonError("JSON 嵌套层次过深 (超过 " + std::to_string(JsonValue::kMaxDepth) +
+                            " 层)");
         FStack.push_back(Value(kind, ""));
         FKeys.emplace_back();
         return true;
@@ -95,7 +101,9 @@ const JsonValue* Present(const JsonValue& object, const std::string& name) {
     return v && v->GetKind() != JsonValue::Kind::Null ? v : nullptr;
 }
 
-std::string KindName(const JsonValue& v) { return v.IsObject() ? "TJSONObject" : "TJSONArray"; }
+std::string KindName(const JsonValue& v) {
+    return v.IsObject() ? "TJSONObject" : "TJSONArray";
+}
 
 [[noreturn]] void NotFound(const std::string& name) {
     throw JsonError("Value '" + name + "' not found");
@@ -109,7 +117,8 @@ std::string KindName(const JsonValue& v) { return v.IsObject() ? "TJSONObject" :
 
 int32_t TextToInteger(const std::string& text) {
     int32_t v;
-    if (!platform::TryStrToInt32(text, v)) throw JsonError("'" + text + "' is not a valid integer value");
+    if (!platform::TryStrToInt32(text, v))
+        throw JsonError("'" + text + "' is not a valid integer value");
     return v;
 }
 
@@ -139,13 +148,27 @@ std::string JsonEscape(const std::string& text) {
     for (char c : text) {
         unsigned char u = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
         default:
             if (u < 0x20) {
                 static const char hex[] = "0123456789abcdef";

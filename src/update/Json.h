@@ -3,6 +3,7 @@
 // number's literal text (a number read as text gives exactly what the server
 // wrote), with members in their order, and the member-reading rules with
 // their messages.
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -18,7 +19,10 @@ class JsonValue {
 public:
     enum class Kind { Null, False, True, Number, String, Array, Object };
 
-    // Throws JsonError when the text is not JSON.
+    // Arrays and objects nest at most this deep; the update list needs four.
+    static constexpr size_t kMaxDepth = 64;
+
+    // Throws JsonError when the text is not JSON or nests too deep.
     static JsonValue Parse(const std::string& text);
 
     Kind GetKind() const { return FKind; }

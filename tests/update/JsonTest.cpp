@@ -1,5 +1,6 @@
 #include "update/Json.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -10,10 +11,13 @@ struct ReadCase {
     const char* error;  // expected failure
 };
 
-void PrintTo(const ReadCase& c, std::ostream* os) { *os << (*c.member ? c.member : "(absent)"); }
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << (*c.member ? c.member : "(absent)");
+}
 
 JsonValue ObjectWith(const char* member) {
-    return JsonValue::Parse(std::string("{") + (*member ? std::string("\"m\":") + member : "") + "}");
+    return JsonValue::Parse(std::string("{") + (*member ? std::string("\"m\":") + member : "") +
+                            "}");
 }
 
 class RequiredText : public ::testing::TestWithParam<ReadCase> {};
@@ -34,17 +38,15 @@ TEST_P(RequiredText, ReadsOrFailsWithTheMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RequiredText,
-    ::testing::Values(ReadCase{"\"abc\"", "abc", nullptr},
-                      ReadCase{"\"\\u4e2d\"", "中", nullptr},
-                      ReadCase{"7", "7", nullptr},
-                      ReadCase{"-12", "-12", nullptr},
-                      ReadCase{"1.50", "1.50", nullptr}, // the literal text, not 1.5
-                      ReadCase{"1e2", "1e2", nullptr},
-                      ReadCase{"true", "true", nullptr},
-                      ReadCase{"", nullptr, "Value 'm' not found"},
-                      ReadCase{"null", nullptr, "Value 'm' not found"},
-                      ReadCase{"{}", nullptr, "Conversion from TJSONObject to string is not supported"},
-                      ReadCase{"[1]", nullptr, "Conversion from TJSONArray to string is not supported"}));
+    ::testing::Values(
+        ReadCase{"\"abc\"", "abc", nullptr}, ReadCase{"\"\\u4e2d\"", "中", nullptr},
+        ReadCase{"7", "7", nullptr}, ReadCase{"-12", "-12", nullptr},
+        ReadCase{"1.50", "1.50", nullptr}, // the literal text, not 1.5
+        ReadCase{"1e2", "1e2", nullptr}, ReadCase{"true", "true", nullptr},
+        ReadCase{"", nullptr, "Value 'm' not found"},
+        ReadCase{"null", nullptr, "Value 'm' not found"},
+        ReadCase{"{}", nullptr, "Conversion from TJSONObject to string is not supported"},
+        ReadCase{"[1]", nullptr, "Conversion from TJSONArray to string is not supported"}));
 
 struct IntCase {
     const char* member;
@@ -52,7 +54,9 @@ struct IntCase {
     const char* error; // nullptr: reads value
 };
 
-void PrintTo(const IntCase& c, std::ostream* os) { *os << (*c.member ? c.member : "(absent)"); }
+void PrintTo(const IntCase& c, std::ostream* os) {
+    *os << (*c.member ? c.member : "(absent)");
+}
 
 class RequiredInteger : public ::testing::TestWithParam<IntCase> {};
 
@@ -97,6 +101,20 @@ TEST(JsonDocument, MembersMatchExactlyAndTheFirstWins) {
     EXPECT_EQ(v.Find("b"), nullptr);
     EXPECT_THROW(JsonValue::Parse("{"), JsonError);
     EXPECT_THROW(JsonValue::Parse("not json"), JsonError);
+}
+
+// Deep nesting is refused while it is read, before a document deep enough
+// to exhaust the stack when it is freed can be built.
+TEST(JsonDocument, NestingIsBounded) {
+    auto nested = [](size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    EXPECT_NO_THROW(JsonValue::Parse(nested(JsonValue::kMaxDepth)));
+    EXPECT_THROW(JsonValue::Parse(nested(JsonValue::kMaxDepth + 1)), JsonError);
+    try {
+        JsonValue::Parse(nested(2 << 20));
+        ADD_FAILURE() << "two million brackets were accepted";
+    } catch (const JsonError& e) {
+        EXPECT_THAT(e.what(), ::testing::HasSubstr("嵌套层次过深"));
+    }
 }
 
 TEST(JsonEscape, KeepsPlainTextAndNeutralisesStructure) {

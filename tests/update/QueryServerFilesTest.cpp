@@ -8,11 +8,11 @@
 
 #include <gmock/gmock.h>
 
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
 using testsupport::HttpReply;
 using testsupport::HttpRequest;
 using testsupport::HttpTestServer;
-using ::testing::ElementsAreArray;
-using ::testing::HasSubstr;
 
 namespace {
 
@@ -33,16 +33,16 @@ Outcome RunExchange(const std::string& url, const std::string& data, int minTime
     Outcome out;
     TQueryServerFiles* query = new TQueryServerFiles();
     const uint32_t start = platform::GetTickCount();
-    platform::HWND window = platform::RegisterMessageTarget([&](platform::UINT msg, platform::WPARAM,
-                                                                platform::LPARAM) -> platform::LRESULT {
-        if (msg != WM_QUERY_FINISHED) return 0;
-        out.finishedAfterMs = platform::GetTickCount() - start;
-        out.finishedCount++;
-        out.error = query->ErrorMessage();
-        out.updateLog = query->UpdateLog();
-        out.appName = query->AppName();
-        return 0;
-    });
+    platform::HWND window = platform::RegisterMessageTarget(
+        [&](platform::UINT msg, platform::WPARAM, platform::LPARAM) -> platform::LRESULT {
+            if (msg != WM_QUERY_FINISHED) return 0;
+            out.finishedAfterMs = platform::GetTickCount() - start;
+            out.finishedCount++;
+            out.error = query->ErrorMessage();
+            out.updateLog = query->UpdateLog();
+            out.appName = query->AppName();
+            return 0;
+        });
     query->SetFreeOnTerminate(true);
     query->SetOnTerminate([&](platform::TThread*) { out.terminated = true; });
     query->SetCheckUrl(url);
@@ -51,9 +51,11 @@ Outcome RunExchange(const std::string& url, const std::string& data, int minTime
     query->SetDownloadItemList(&list);
     query->MainWindow = window;
     query->Start();
-    EXPECT_TRUE(platform::RunMessageLoopUntil([&] { return out.terminated; }, std::chrono::seconds(60)));
+    EXPECT_TRUE(
+        platform::RunMessageLoopUntil([&] { return out.terminated; }, std::chrono::seconds(60)));
     platform::UnregisterMessageTarget(window);
-    for (const auto& item : list) out.files.push_back(item->FileName());
+    for (const auto& item : list)
+        out.files.push_back(item->FileName());
     return out;
 }
 
@@ -67,9 +69,10 @@ protected:
 
 std::string FileEntry(const std::string& name, const std::string& extra = "",
                       bool withRemark = true) {
-    std::string e = R"({"fileName":")" + name +
-                    R"(","clientDir":"","fileVer":"2","fileType":"file","fileSize":10,"fileUrl":"http://x/)" +
-                    name + "\"" + extra;
+    std::string e =
+        R"({"fileName":")" + name +
+        R"(","clientDir":"","fileVer":"2","fileType":"file","fileSize":10,"fileUrl":"http://x/)" +
+        name + "\"" + extra;
     if (withRemark) e += R"(,"remark":"r")";
     return e + "}";
 }
@@ -116,16 +119,19 @@ struct FailureCase {
     const char* name;
     int status;
     std::string body;
-    const char* error;      // exact text; with a leading '~' a part of it
+    const char* error; // exact text; with a leading '~' a part of it
     std::vector<std::string> files;
     const char* updateLog;
     const char* appName;
     const char* loaderName; // after the exchange (it starts as "Varnoke.exe")
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
-class QueryFailureTable : public QueryExchange, public ::testing::WithParamInterface<FailureCase> {};
+class QueryFailureTable : public QueryExchange,
+                          public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(QueryFailureTable, EndsAsTheTableSays) {
     const FailureCase& c = GetParam();
@@ -161,44 +167,128 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"empty_body", 200, "", "", {}, "", "", "Varnoke.exe"},
         FailureCase{"not_json", 200, "<html>", "~", {}, "", "", "Varnoke.exe"},
         FailureCase{"top_not_object", 200, "[1,2]", "~", {}, "", "", "Varnoke.exe"},
-        FailureCase{"errcode_absent", 200, "{}", "Value 'errcode' not found", {}, "", "", "Varnoke.exe"},
-        FailureCase{"errcode_as_string_zero", 200, R"({"errcode":"0"})", "", {}, "", "", "Varnoke.exe"},
-        FailureCase{"errcode_5_ignores_data", 200,
-                    R"({"errcode":5,"errmsg":"服务器忙","data":{"updateLog":"l","appName":"a","loaderName":"L.exe","fileList":[)" +
-                        FileEntry("a.dll") + "]}}",
-                    "服务器忙", {}, "", "", "Varnoke.exe"},
-        FailureCase{"errcode_without_errmsg", 200, R"({"errcode":1})", "Value 'errmsg' not found", {}, "",
-                    "", "Varnoke.exe"},
-        FailureCase{"data_absent", 200, R"({"errcode":0})", "", {}, "", "", "Varnoke.exe"},
-        FailureCase{"data_not_object", 200, R"({"errcode":0,"data":[]})", "~", {}, "", "", "Varnoke.exe"},
-        FailureCase{"update_log_absent", 200, R"({"errcode":0,"data":{"appName":"a"}})",
-                    "Value 'updateLog' not found", {}, "", "", "Varnoke.exe"},
-        FailureCase{"app_name_absent", 200, R"({"errcode":0,"data":{"updateLog":"l"}})",
-                    "Value 'appName' not found", {}, "l", "", "Varnoke.exe"},
-        FailureCase{"second_of_three_lacks_remark", 200,
-                    Answer(FileEntry("a.dll") + "," + FileEntry("b.dll", "", false) + "," + FileEntry("c.dll")),
-                    "Value 'remark' not found", {"a.dll"}, "log", "Varnoke", "Varnoke.exe"},
-        FailureCase{"file_ver_1_2", 200,
-                    R"({"errcode":0,"data":{"updateLog":"l","appName":"a","fileList":[{"fileName":"a","clientDir":"","fileVer":"1.2"}]}})",
-                    "'1.2' is not a valid integer value", {}, "l", "a", "Varnoke.exe"},
-        FailureCase{"file_ver_as_number", 200,
-                    R"({"errcode":0,"data":{"updateLog":"l","appName":"a","fileList":[{"fileName":"a","clientDir":"","fileVer":7,"fileType":"f","fileSize":1,"fileUrl":"u","remark":""}]}})",
-                    "", {"a"}, "l", "a", "Varnoke.exe"},
-        FailureCase{"loader_name_trimmed", 200, Answer("", ",\"loaderName\":\" \\tLoader.exe \\t\""), "", {},
-                    "log", "Varnoke", "Loader.exe"},
-        FailureCase{"loader_name_empty", 200, Answer("", ",\"loaderName\":\"\""), "", {}, "log", "Varnoke", ""},
-        FailureCase{"every_action_ignored", 200,
-                    Answer(FileEntry("same.dll", ",\"md5\":\"" + kSameMd5 + "\"")), "", {}, "log", "Varnoke",
+        FailureCase{"nested_two_million_deep",
+                    200,
+                    std::string(2 << 20, '[') + std::string(2 << 20, ']'),
+                    "~嵌套层次过深",
+                    {},
+                    "",
+                    "",
                     "Varnoke.exe"},
-        FailureCase{"file_list_not_array", 200, R"({"errcode":0,"data":{"updateLog":"l","appName":"a","fileList":{}}})",
-                    "~", {}, "l", "a", "Varnoke.exe"},
-        FailureCase{"element_not_object", 200, Answer(FileEntry("a.dll") + ",3"), "~", {"a.dll"}, "log",
-                    "Varnoke", "Varnoke.exe"}),
+        FailureCase{
+            "errcode_absent", 200, "{}", "Value 'errcode' not found", {}, "", "", "Varnoke.exe"},
+        FailureCase{
+            "errcode_as_string_zero", 200, R"({"errcode":"0"})", "", {}, "", "", "Varnoke.exe"},
+        FailureCase{
+            "errcode_5_ignores_data",
+            200,
+            R"({"errcode":5,"errmsg":"服务器忙","data":{"updateLog":"l","appName":"a","loaderName":"L.exe","fileList":[)" +
+                FileEntry("a.dll") + "]}}",
+            "服务器忙",
+            {},
+            "",
+            "",
+            "Varnoke.exe"},
+        FailureCase{"errcode_without_errmsg",
+                    200,
+                    R"({"errcode":1})",
+                    "Value 'errmsg' not found",
+                    {},
+                    "",
+                    "",
+                    "Varnoke.exe"},
+        FailureCase{"data_absent", 200, R"({"errcode":0})", "", {}, "", "", "Varnoke.exe"},
+        FailureCase{
+            "data_not_object", 200, R"({"errcode":0,"data":[]})", "~", {}, "", "", "Varnoke.exe"},
+        FailureCase{"update_log_absent",
+                    200,
+                    R"({"errcode":0,"data":{"appName":"a"}})",
+                    "Value 'updateLog' not found",
+                    {},
+                    "",
+                    "",
+                    "Varnoke.exe"},
+        FailureCase{"app_name_absent",
+                    200,
+                    R"({"errcode":0,"data":{"updateLog":"l"}})",
+                    "Value 'appName' not found",
+                    {},
+                    "l",
+                    "",
+                    "Varnoke.exe"},
+        FailureCase{"second_of_three_lacks_remark",
+                    200,
+                    Answer(FileEntry("a.dll") + "," + FileEntry("b.dll", "", false) + "," +
+                           FileEntry("c.dll")),
+                    "Value 'remark' not found",
+                    {"a.dll"},
+                    "log",
+                    "Varnoke",
+                    "Varnoke.exe"},
+        FailureCase{
+            "file_ver_1_2",
+            200,
+            R"({"errcode":0,"data":{"updateLog":"l","appName":"a","fileList":[{"fileName":"a","clientDir":"","fileVer":"1.2"}]}})",
+            "'1.2' is not a valid integer value",
+            {},
+            "l",
+            "a",
+            "Varnoke.exe"},
+        FailureCase{
+            "file_ver_as_number",
+            200,
+            R"({"errcode":0,"data":{"updateLog":"l","appName":"a","fileList":[{"fileName":"a","clientDir":"","fileVer":7,"fileType":"f","fileSize":1,"fileUrl":"u","remark":""}]}})",
+            "",
+            {"a"},
+            "l",
+            "a",
+            "Varnoke.exe"},
+        FailureCase{"loader_name_trimmed",
+                    200,
+                    Answer("", ",\"loaderName\":\" \\tLoader.exe \\t\""),
+                    "",
+                    {},
+                    "log",
+                    "Varnoke",
+                    "Loader.exe"},
+        FailureCase{"loader_name_empty",
+                    200,
+                    Answer("", ",\"loaderName\":\"\""),
+                    "",
+                    {},
+                    "log",
+                    "Varnoke",
+                    ""},
+        FailureCase{"every_action_ignored",
+                    200,
+                    Answer(FileEntry("same.dll", ",\"md5\":\"" + kSameMd5 + "\"")),
+                    "",
+                    {},
+                    "log",
+                    "Varnoke",
+                    "Varnoke.exe"},
+        FailureCase{"file_list_not_array",
+                    200,
+                    R"({"errcode":0,"data":{"updateLog":"l","appName":"a","fileList":{}}})",
+                    "~",
+                    {},
+                    "l",
+                    "a",
+                    "Varnoke.exe"},
+        FailureCase{"element_not_object",
+                    200,
+                    Answer(FileEntry("a.dll") + ",3"),
+                    "~",
+                    {"a.dll"},
+                    "log",
+                    "Varnoke",
+                    "Varnoke.exe"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(QueryExchange, RefusedConnectionIsAFailureWithoutItems) {
-    Outcome out = RunExchange("http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + kPath,
-                              BuildCheckData("A"), 0, list);
+    Outcome out =
+        RunExchange("http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + kPath,
+                    BuildCheckData("A"), 0, list);
     EXPECT_THAT(out.error, HasSubstr("Socket Error"));
     EXPECT_TRUE(out.files.empty());
     EXPECT_EQ(out.finishedCount, 1);
@@ -252,16 +342,19 @@ TEST_F(QueryExchange, ManyLocalFilesKeepListOrderAndDigests) {
         std::string name = "f" + std::to_string(i) + ".bin";
         Put("data\\" + name, std::string(1000 + i * 997, static_cast<char>('a' + i % 26)));
         if (i) entries += ",";
-        entries += R"({"fileName":")" + name +
-                   R"(","clientDir":"data","fileVer":"2","fileType":"file","fileSize":1,"fileUrl":"u","remark":""})";
+        entries +=
+            R"({"fileName":")" + name +
+            R"(","clientDir":"data","fileVer":"2","fileType":"file","fileSize":1,"fileUrl":"u","remark":""})";
     }
-    HttpTestServer server([&](const HttpRequest&) { return HttpReply::Text(200, Answer(entries)); });
+    HttpTestServer server(
+        [&](const HttpRequest&) { return HttpReply::Text(200, Answer(entries)); });
     Outcome out = Exchange(server);
     ASSERT_EQ(out.error, "");
     ASSERT_EQ(list.size(), 40u);
     for (int i = 0; i < 40; ++i) {
         EXPECT_EQ(list[i]->FileName(), "f" + std::to_string(i) + ".bin");
-        EXPECT_EQ(list[i]->LocalMd5, platform::Md5Hex(std::string(1000 + i * 997, static_cast<char>('a' + i % 26))));
+        EXPECT_EQ(list[i]->LocalMd5,
+                  platform::Md5Hex(std::string(1000 + i * 997, static_cast<char>('a' + i % 26))));
         EXPECT_EQ(list[i]->Action(), ACTION_REPLACE);
     }
 }
