@@ -20,6 +20,10 @@ using Clock = std::chrono::steady_clock;
 
 } // namespace
 
+namespace {
+constexpr size_t kMaxErrorBody = 64 * 1024;
+}
+
 struct HttpClient::Impl {
     CURL* curl = nullptr;
     char errorBuffer[CURL_ERROR_SIZE] = {};
@@ -30,6 +34,9 @@ struct HttpClient::Impl {
     // Per transfer.
     bool timedOut = false;
     bool stoppedByHandler = false;
+    bool answerTooLarge = false;
+    bool errorBodyCut = false;
+    size_t maxAnswer = 0;
     int readTimeoutMs = 0;
     Clock::time_point lastActivity;
     curl_off_t lastDown = 0, lastUp = 0;
@@ -101,10 +108,21 @@ struct HttpClient::Impl {
             impl->Begin();
         }
         if (!impl->Is2xx()) {
+            // Only the start of an error page is kept; a server that sends
+            // one without end is stopped there.
+            if (impl->errorBody.size() + size > kMaxErrorBody) {
+                impl->errorBody.append(data, kMaxErrorBody - impl->errorBody.size());
+                impl->errorBodyCut = true;
+                return CURL_WRITEFUNC_ERROR;
+            }
             impl->errorBody.append(data, size);
             return size;
         }
         if (impl->sinkText) {
+            if (impl->sinkText->size() + size > impl->maxAnswer) {
+                impl->answerTooLarge = true;
+                return CURL_WRITEFUNC_ERROR;
+            }
             impl->sinkText->append(data, size);
         } else if (impl->onData && *impl->onData && !(*impl->onData)(data, size)) {
             impl->stoppedByHandler = true;
@@ -131,7 +149,9 @@ HttpClient::HttpClient() : FImpl(std::make_unique<Impl>()) {
     if (!FImpl->curl) throw HttpError(HttpError::Kind::Other, "cannot create an HTTP client");
 }
 
-HttpClient::~HttpClient() { curl_easy_cleanup(FImpl->curl); }
+HttpClient::~HttpClient() {
+    curl_easy_cleanup(FImpl->curl);
+}
 
 void HttpClient::SetHeaders(std::vector<std::pair<std::string, std::string>> headers) {
     FHeaders = std::move(headers);
@@ -167,8 +187,8 @@ std::string HttpClient::Post(const std::string& url, const std::string& body) {
     return answer;
 }
 
-void HttpClient::Get(const std::string& url, const BeginHandler& onBegin,
-                     const DataHandler& onData, const WorkHandler& onWork) {
+void HttpClient::Get(const std::string& url, const BeginHandler& onBegin, const DataHandler& onData,
+                     const WorkHandler& onWork) {
     CURL* c = FImpl->curl;
     curl_easy_reset(c);
     curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
@@ -189,6 +209,9 @@ void HttpClient::Perform(const std::string& url) {
     CURL* c = impl.curl;
     impl.timedOut = false;
     impl.stoppedByHandler = false;
+    impl.answerTooLarge = false;
+    impl.errorBodyCut = false;
+    impl.maxAnswer = FMaxAnswerSize;
     impl.readTimeoutMs = readTimeoutMs;
     impl.lastActivity = Clock::now();
     impl.lastDown = impl.lastUp = 0;
@@ -243,6 +266,12 @@ void HttpClient::Perform(const std::string& url) {
                         impl.status, impl.errorBody);
     }
 
+    if (impl.errorBodyCut)
+        throw HttpError(HttpError::Kind::Status, "HTTP/1.1 " + std::to_string(impl.status), 0,
+                        impl.status, impl.errorBody);
+    if (impl.answerTooLarge)
+        throw HttpError(HttpError::Kind::Other,
+                        "服务器的回答过大 (超过 " + std::to_string(impl.maxAnswer >> 20) + " MB)");
     std::string detail = impl.errorBuffer[0] ? impl.errorBuffer : curl_easy_strerror(rc);
     if (impl.abort || impl.stoppedByHandler)
         throw HttpError(HttpError::Kind::Aborted, "Operation aborted.");

@@ -16,12 +16,12 @@ namespace platform {
 class HttpError : public std::runtime_error {
 public:
     enum class Kind {
-        Socket,   // the connection could not be made or broke; OsCode() tells why
-        Status,   // the server answered with a status that is not 2xx; Body() holds its body
-        Timeout,  // no data arrived for the read time-out
+        Socket,     // the connection could not be made or broke; OsCode() tells why
+        Status,     // the server answered with a status that is not 2xx; Body() holds its body
+        Timeout,    // no data arrived for the read time-out
         Incomplete, // the connection closed before the announced length arrived
-        Tls,      // the TLS handshake or the certificate check failed
-        Aborted,  // a callback asked to stop
+        Tls,        // the TLS handshake or the certificate check failed
+        Aborted,    // a callback asked to stop
         Other,
     };
     HttpError(Kind kind, const std::string& message, int osCode = 0, long status = 0,
@@ -55,6 +55,10 @@ public:
     // Extra CA certificates (PEM file) to trust besides the system's, for tests.
     void SetExtraCaFile(const std::string& path) { FCaFile = path; }
 
+    // A POST's answer longer than this fails (Other) as soon as it passes
+    // the mark. An error page's body is kept up to 64 KB in any case.
+    void SetMaxAnswerSize(size_t bytes) { FMaxAnswerSize = bytes; }
+
     // POSTs the body; the answer's body on 2xx; throws HttpError otherwise.
     std::string Post(const std::string& url, const std::string& body);
 
@@ -82,6 +86,7 @@ private:
     struct Impl;
     std::unique_ptr<Impl> FImpl;
     std::vector<std::pair<std::string, std::string>> FHeaders;
+    size_t FMaxAnswerSize = 32u << 20;
     int FReadTimeoutMs = 0;
     bool FCloseAfterRequest = false;
     size_t FWorkGranularity = 256 * 1024;
