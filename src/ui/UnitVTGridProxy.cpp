@@ -526,9 +526,9 @@ void TVTProxyGrid::DeleteSelected() {
 
 void TVTProxyGrid::CopySelected() {
     std::string text;
-    for (TVirtualNode* n = FGrid->GetFirstSelected(); n; n = FGrid->GetNextSelected(n)) {
-        std::string line = RowOf(n)->ToString();
-        text = text.empty() ? line : text + "\r\n" + line;
+    for (TVirtualNode* n : FGrid->SelectedNodes()) {
+        if (!text.empty()) text += "\r\n";
+        text += RowOf(n)->ToString();
     }
     if (text.empty() && FGrid->FocusedNode()) text = RowOf(FGrid->FocusedNode())->ToString();
     platform::SetClipboardText(text);

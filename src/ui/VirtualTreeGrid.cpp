@@ -64,7 +64,9 @@ void TVTCanvas::Rectangle(const TRect& r) {
         Painter->FrameRect({r.Left + i, r.Top + i, r.Right - i, r.Bottom - i}, c);
 }
 
-void TVTCanvas::StretchDraw(const TRect& r, const TZelSkinImage& image) { Painter->StretchDraw(r, image); }
+void TVTCanvas::StretchDraw(const TRect& r, const TZelSkinImage& image) {
+    Painter->StretchDraw(r, image);
+}
 
 TVirtualTreeGrid::TVirtualTreeGrid() {
     FRoot.States = vsExpanded | vsHasChildren;
@@ -73,7 +75,8 @@ TVirtualTreeGrid::TVirtualTreeGrid() {
 
 TVirtualTreeGrid::~TVirtualTreeGrid() {
     // The application's rows go with their nodes.
-    while (!FRoot.Children.empty()) FreeNode(FRoot.Children.back()), FRoot.Children.pop_back();
+    while (!FRoot.Children.empty())
+        FreeNode(FRoot.Children.back()), FRoot.Children.pop_back();
 }
 
 TVirtualNode* TVirtualTreeGrid::AddChild(TVirtualNode* parent, void* data, TVTNodeAttachMode mode) {
@@ -107,7 +110,8 @@ void TVirtualTreeGrid::FreeNode(std::unique_ptr<TVirtualNode>& node) {
 void TVirtualTreeGrid::DeleteNode(TVirtualNode* node) {
     if (!node || node == &FRoot) return;
     auto& siblings = node->Parent->Children;
-    auto it = std::find_if(siblings.begin(), siblings.end(), [&](const auto& p) { return p.get() == node; });
+    auto it = std::find_if(siblings.begin(), siblings.end(),
+                           [&](const auto& p) { return p.get() == node; });
     if (it == siblings.end()) return;
     std::unique_ptr<TVirtualNode> owned = std::move(*it);
     siblings.erase(it);
@@ -138,7 +142,8 @@ void TVirtualTreeGrid::Clear() {
     Invalidate();
 }
 
-void TVirtualTreeGrid::CollectSelected(const TVirtualNode* node, std::vector<TVirtualNode*>& out) const {
+void TVirtualTreeGrid::CollectSelected(const TVirtualNode* node,
+                                       std::vector<TVirtualNode*>& out) const {
     for (const auto& c : node->Children) {
         if (c->States & vsSelected) out.push_back(c.get());
         CollectSelected(c.get(), out);
@@ -157,6 +162,12 @@ TVirtualNode* TVirtualTreeGrid::GetFirstSelected() const {
     return s.empty() ? nullptr : s.front();
 }
 
+std::vector<TVirtualNode*> TVirtualTreeGrid::SelectedNodes() const {
+    std::vector<TVirtualNode*> s;
+    CollectSelected(&FRoot, s);
+    return s;
+}
+
 TVirtualNode* TVirtualTreeGrid::GetNextSelected(TVirtualNode* node) const {
     std::vector<TVirtualNode*> s;
     CollectSelected(&FRoot, s);
@@ -166,15 +177,18 @@ TVirtualNode* TVirtualTreeGrid::GetNextSelected(TVirtualNode* node) const {
 
 void TVirtualTreeGrid::SetSelected(TVirtualNode* node, bool selected) {
     if (!node) return;
-    if (selected) node->States |= vsSelected;
-    else node->States &= ~vsSelected;
+    if (selected)
+        node->States |= vsSelected;
+    else
+        node->States &= ~vsSelected;
     RepaintNode(node);
 }
 
 void TVirtualTreeGrid::ClearSelection() {
     std::vector<TVirtualNode*> s;
     CollectSelected(&FRoot, s);
-    for (TVirtualNode* n : s) SetSelected(n, false);
+    for (TVirtualNode* n : s)
+        SetSelected(n, false);
 }
 
 void TVirtualTreeGrid::SetFocusedNode(TVirtualNode* node) {
@@ -189,8 +203,10 @@ void TVirtualTreeGrid::SetFocusedNode(TVirtualNode* node) {
         top += n->NodeHeight;
     }
     int area = FHeight - (FHeader.Visible ? FHeader.Height : 0);
-    if (top < FOffsetY) ScrollBy(top - FOffsetY);
-    else if (top + node->NodeHeight > FOffsetY + area) ScrollBy(top + node->NodeHeight - FOffsetY - area);
+    if (top < FOffsetY)
+        ScrollBy(top - FOffsetY);
+    else if (top + node->NodeHeight > FOffsetY + area)
+        ScrollBy(top + node->NodeHeight - FOffsetY - area);
     RepaintNode(node);
 }
 
@@ -209,7 +225,8 @@ std::vector<TVirtualNode*> TVirtualTreeGrid::VisibleNodes() const {
 int TVirtualTreeGrid::TotalCount() const {
     std::function<int(const TVirtualNode*)> count = [&](const TVirtualNode* n) {
         int k = 0;
-        for (const auto& c : n->Children) k += 1 + count(c.get());
+        for (const auto& c : n->Children)
+            k += 1 + count(c.get());
         return k;
     };
     return count(&FRoot);
@@ -217,7 +234,8 @@ int TVirtualTreeGrid::TotalCount() const {
 
 int TVirtualTreeGrid::Level(const TVirtualNode* node) const {
     int level = 0;
-    for (const TVirtualNode* p = node->Parent; p && p != &FRoot; p = p->Parent) ++level;
+    for (const TVirtualNode* p = node->Parent; p && p != &FRoot; p = p->Parent)
+        ++level;
     return level;
 }
 
@@ -237,7 +255,8 @@ void TVirtualTreeGrid::InvalidateColumn(int column) {
 }
 
 void TVirtualTreeGrid::SortChildren(TVirtualNode* node, int column, TSortDirection direction) {
-    auto less = [&](const std::unique_ptr<TVirtualNode>& a, const std::unique_ptr<TVirtualNode>& b) {
+    auto less = [&](const std::unique_ptr<TVirtualNode>& a,
+                    const std::unique_ptr<TVirtualNode>& b) {
         int result = 0;
         if (OnCompareNodes) OnCompareNodes(this, a.get(), b.get(), column, result);
         return direction == sdAscending ? result < 0 : result > 0;
@@ -245,7 +264,8 @@ void TVirtualTreeGrid::SortChildren(TVirtualNode* node, int column, TSortDirecti
     // A stable merge sort: comparisons that never answer 0 still give a
     // well-defined order.
     std::stable_sort(node->Children.begin(), node->Children.end(), less);
-    for (auto& c : node->Children) SortChildren(c.get(), column, direction);
+    for (auto& c : node->Children)
+        SortChildren(c.get(), column, direction);
 }
 
 void TVirtualTreeGrid::SortTree(int column, TSortDirection direction) {
@@ -268,7 +288,8 @@ void TVirtualTreeGrid::SetClientSize(int width, int height) {
 
 int TVirtualTreeGrid::ContentHeight() const {
     int h = 0;
-    for (TVirtualNode* n : VisibleNodes()) h += n->NodeHeight;
+    for (TVirtualNode* n : VisibleNodes())
+        h += n->NodeHeight;
     return h;
 }
 
@@ -277,7 +298,9 @@ int TVirtualTreeGrid::MaxOffset() const {
     return std::max(0, ContentHeight() - area);
 }
 
-bool TVirtualTreeGrid::ScrollBarShown() const { return MaxOffset() > 0; }
+bool TVirtualTreeGrid::ScrollBarShown() const {
+    return MaxOffset() > 0;
+}
 
 void TVirtualTreeGrid::ScrollBy(int dy) {
     int next = std::clamp(FOffsetY + dy, 0, MaxOffset());
@@ -364,8 +387,10 @@ void TVirtualTreeGrid::MouseDown(int x, int y, uint32_t shift, bool doubleClick)
         int thumbH = std::max(20, area * area / std::max(1, ContentHeight()));
         int thumbY = top + (area - thumbH) * FOffsetY / std::max(1, MaxOffset());
         thumb = {FWidth - kScrollBarWidth, thumbY, FWidth, thumbY + thumbH};
-        if (y < thumb.Top) ScrollBy(-area);
-        else if (y >= thumb.Bottom) ScrollBy(area);
+        if (y < thumb.Top)
+            ScrollBy(-area);
+        else if (y >= thumb.Bottom)
+            ScrollBy(area);
         return;
     }
     TVTHitInfo hit = GetHitTestInfoAt(x, y);
@@ -382,7 +407,8 @@ void TVirtualTreeGrid::MouseDown(int x, int y, uint32_t shift, bool doubleClick)
         auto b = std::find(nodes.begin(), nodes.end(), hit.HitNode);
         if (a > b) std::swap(a, b);
         ClearSelection();
-        for (auto it = a; it != nodes.end() && it <= b; ++it) SetSelected(*it, true);
+        for (auto it = a; it != nodes.end() && it <= b; ++it)
+            SetSelected(*it, true);
     } else {
         ClearSelection();
         SetSelected(hit.HitNode, true);
@@ -411,7 +437,8 @@ void TVirtualTreeGrid::MouseUp(int x, int y) {
         int target = ColumnAt(x);
         if (target >= 0 && target != pressed) {
             const auto& order = FHeader.Order();
-            int to = static_cast<int>(std::find(order.begin(), order.end(), target) - order.begin());
+            int to =
+                static_cast<int>(std::find(order.begin(), order.end(), target) - order.begin());
             FHeader.MoveColumn(pressed, to);
             Invalidate();
         }
@@ -423,7 +450,9 @@ void TVirtualTreeGrid::MouseUp(int x, int y) {
     if (OnHeaderClick) OnHeaderClick(this, c && (c->Options & coAllowClick) ? pressed : -1);
 }
 
-void TVirtualTreeGrid::MouseWheel(int delta) { ScrollBy(-delta / 120 * 3 * DefaultNodeHeight); }
+void TVirtualTreeGrid::MouseWheel(int delta) {
+    ScrollBy(-delta / 120 * 3 * DefaultNodeHeight);
+}
 
 void TVirtualTreeGrid::KeyDown(uint16_t key, uint32_t shift) {
     if (OnKeyDown) OnKeyDown(this, key, shift);
@@ -435,13 +464,26 @@ void TVirtualTreeGrid::KeyDown(uint16_t key, uint32_t shift) {
     long page = std::max(1, (FHeight - (FHeader.Visible ? FHeader.Height : 0)) / DefaultNodeHeight);
     long next = pos;
     switch (key) {
-    case VK_UP: next = pos <= 0 ? 0 : pos - 1; break;
-    case VK_DOWN: next = std::min<long>(pos + 1, static_cast<long>(nodes.size()) - 1); break;
-    case VK_HOME: next = 0; break;
-    case VK_END: next = static_cast<long>(nodes.size()) - 1; break;
-    case VK_PRIOR: next = std::max<long>(0, pos - page); break;
-    case VK_NEXT: next = std::min<long>(static_cast<long>(nodes.size()) - 1, pos + page); break;
-    default: return;
+    case VK_UP:
+        next = pos <= 0 ? 0 : pos - 1;
+        break;
+    case VK_DOWN:
+        next = std::min<long>(pos + 1, static_cast<long>(nodes.size()) - 1);
+        break;
+    case VK_HOME:
+        next = 0;
+        break;
+    case VK_END:
+        next = static_cast<long>(nodes.size()) - 1;
+        break;
+    case VK_PRIOR:
+        next = std::max<long>(0, pos - page);
+        break;
+    case VK_NEXT:
+        next = std::min<long>(static_cast<long>(nodes.size()) - 1, pos + page);
+        break;
+    default:
+        return;
     }
     if (next < 0) return;
     ClearSelection();
@@ -508,10 +550,11 @@ void TVirtualTreeGrid::PaintHeader(TZelPainter& painter) {
         TRect text{cell.Left + c->Margin, cell.Top, cell.Right - c->Margin, cell.Bottom};
         bool sorted = FHeader.SortColumn == i;
         if (sorted) text.Right -= 10;
-        TTextFormat align = c->CaptionAlignment == taCenter   ? tfCenter
+        TTextFormat align = c->CaptionAlignment == taCenter         ? tfCenter
                             : c->CaptionAlignment == taRightJustify ? tfRight
-                                                                     : tfLeft;
-        DrawText(painter, Font, c->Text, text, align | tfSingleLine | tfVerticalCenter | tfEndEllipsis | tfNoPrefix);
+                                                                    : tfLeft;
+        DrawText(painter, Font, c->Text, text,
+                 align | tfSingleLine | tfVerticalCenter | tfEndEllipsis | tfNoPrefix);
         if (sorted) {
             // A small triangle: up for ascending, down for descending.
             int cx = cell.Right - 10, cy = h / 2;
@@ -550,7 +593,8 @@ void TVirtualTreeGrid::PaintNodes(TZelPainter& painter) {
                 if (OnPaintText) OnPaintText(this, canvas, node, i, defaultDraw);
                 if (defaultDraw) {
                     int indent = i == 0 ? Indent * Level(node) : 0;
-                    TRect tr{cell.Left + c->Margin + indent, cell.Top, cell.Right - c->Margin, cell.Bottom};
+                    TRect tr{cell.Left + c->Margin + indent, cell.Top, cell.Right - c->Margin,
+                             cell.Bottom};
                     TTextFormat align = c->Alignment == taCenter         ? tfCenter
                                         : c->Alignment == taRightJustify ? tfRight
                                                                          : tfLeft;
@@ -563,10 +607,13 @@ void TVirtualTreeGrid::PaintNodes(TZelPainter& painter) {
                     DrawText(painter, canvas.Font, text, tr, fmt);
                     painter.Restore();
                 }
-                if (ShowVertGridLines) painter.VertLine(cell.Right - 1, cell.Top, cell.Bottom - 1, Color32(GridLineColor));
+                if (ShowVertGridLines)
+                    painter.VertLine(cell.Right - 1, cell.Top, cell.Bottom - 1,
+                                     Color32(GridLineColor));
                 left += c->Width;
             }
-            if (ShowHorzGridLines) painter.HorzLine(0, right - 1, y + h - 1, Color32(GridLineColor));
+            if (ShowHorzGridLines)
+                painter.HorzLine(0, right - 1, y + h - 1, Color32(GridLineColor));
         }
         y += h;
     }
@@ -581,6 +628,6 @@ void TVirtualTreeGrid::PaintScrollBar(TZelPainter& painter) {
     painter.FillRect(track, kScrollTrack);
     int thumbH = std::max(20, area * area / std::max(1, ContentHeight()));
     int thumbY = top + (area - thumbH) * FOffsetY / std::max(1, MaxOffset());
-    painter.FillRoundRectSmooth({track.Left + 2, thumbY + 1, track.Right - 2, thumbY + thumbH - 1}, 3, 3,
-                                kScrollThumb);
+    painter.FillRoundRectSmooth({track.Left + 2, thumbY + 1, track.Right - 2, thumbY + thumbH - 1},
+                                3, 3, kScrollThumb);
 }

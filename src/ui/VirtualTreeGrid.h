@@ -57,7 +57,8 @@ public:
     TAlignment CaptionAlignment = taLeftJustify;
     int Margin = 4;
     int Tag = 0;
-    uint32_t Options = coAllowClick | coEnabled | coParentColor | coResizable | coVisible | coAllowFocus;
+    uint32_t Options =
+        coAllowClick | coEnabled | coParentColor | coResizable | coVisible | coAllowFocus;
     TSortDirection DefaultSortDirection = sdAscending;
 
     int Index() const { return FIndex; }
@@ -139,13 +140,17 @@ public:
 
     // Nodes.
     TVirtualNode* RootNode() { return &FRoot; }
-    TVirtualNode* AddChild(TVirtualNode* parent, void* data, TVTNodeAttachMode mode = amAddChildLast);
+    TVirtualNode* AddChild(TVirtualNode* parent, void* data,
+                           TVTNodeAttachMode mode = amAddChildLast);
     void DeleteNode(TVirtualNode* node);
     void DeleteSelectedNodes();
     void Clear();
     int SelectedCount() const;
     TVirtualNode* GetFirstSelected() const;
     TVirtualNode* GetNextSelected(TVirtualNode* node) const;
+    // Every selected node in tree order, in one walk (a First/Next loop
+    // walks the tree once per node).
+    std::vector<TVirtualNode*> SelectedNodes() const;
     void SetSelected(TVirtualNode* node, bool selected);
     void ClearSelection();
     TVirtualNode* FocusedNode() const { return FFocused; }
@@ -170,7 +175,7 @@ public:
     int ClientHeight() const { return FHeight; }
     TRect NodeRect(TVirtualNode* node) const; // empty when scrolled out of view
     TVTHitInfo GetHitTestInfoAt(int x, int y) const;
-    int ColumnAt(int x) const;      // -1 outside every column
+    int ColumnAt(int x) const; // -1 outside every column
     int HeaderColumnAt(int x, int y) const;
     int OffsetY() const { return FOffsetY; }
     void ScrollBy(int dy);
@@ -202,10 +207,13 @@ public:
     std::function<void(TVirtualTreeGrid*, TVirtualNode*)> OnFreeNode;
     std::function<void(TVirtualTreeGrid*, uint16_t& key, uint32_t shift)> OnKeyDown;
     std::function<void(TVirtualTreeGrid*, TVirtualNode*, int column, std::string& text)> OnGetHint;
-    std::function<void(TVirtualTreeGrid*, TVirtualNode*, int column, TVTHintKind& kind)> OnGetHintKind;
+    std::function<void(TVirtualTreeGrid*, TVirtualNode*, int column, TVTHintKind& kind)>
+        OnGetHintKind;
     std::function<void(TVirtualTreeGrid*, TVirtualNode*, int column, TRect& rect)> OnGetHintSize;
-    std::function<void(TVirtualTreeGrid*, TVTCanvas&, TVirtualNode*, const TRect&, int column)> OnDrawHint;
-    std::function<void(TVirtualTreeGrid*, TVirtualNode* parent, TVirtualNode*, uint32_t& initialStates)>
+    std::function<void(TVirtualTreeGrid*, TVTCanvas&, TVirtualNode*, const TRect&, int column)>
+        OnDrawHint;
+    std::function<void(TVirtualTreeGrid*, TVirtualNode* parent, TVirtualNode*,
+                       uint32_t& initialStates)>
         OnInitNode;
     std::function<void(TVirtualTreeGrid*, const TVTHitInfo&)> OnNodeClick;
     std::function<void(TVirtualTreeGrid*, const TVTHitInfo&)> OnNodeDblClick;
