@@ -49,6 +49,11 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 constexpr size_t kCopyBlock = 1 << 20;
 
+// The first bytes of a program: an ELF image or a script.
+bool IsProgramHead(std::string_view head) {
+    return head.substr(0, 4) == "\177ELF" || head.substr(0, 2) == "#!";
+}
+
 } // namespace
 
 FileError::FileError(const std::string& path, std::error_code ec)
@@ -185,10 +190,7 @@ std::error_code ReplaceFileWith(const std::string& source, const std::string& ta
         }
         if (n == 0) break;
         if (first && !replacing) {
-            std::string_view head(buf.data(), static_cast<size_t>(n));
-            if (head.substr(0, 4) == "\x7f"
-                                     "ELF" ||
-                head.substr(0, 2) == "#!")
+            if (IsProgramHead(std::string_view(buf.data(), static_cast<size_t>(n))))
                 mode |= (mode & 0444) >> 2;
         }
         first = false;
@@ -211,10 +213,7 @@ std::error_code MoveFileOver(const std::string& source, const std::string& targe
         char head[4] = {};
         Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
         ssize_t n = in.fd >= 0 ? ::read(in.fd, head, sizeof head) : 0;
-        std::string_view h(head, n > 0 ? static_cast<size_t>(n) : 0);
-        if (h.substr(0, 4) == "\x7f"
-                              "ELF" ||
-            h.substr(0, 2) == "#!")
+        if (IsProgramHead(std::string_view(head, n > 0 ? static_cast<size_t>(n) : 0)))
             mode |= (mode & 0444) >> 2;
     }
     if (::chmod(source.c_str(), mode) != 0) return LastError();

@@ -17,12 +17,10 @@ void GlobalInit() {
 }
 
 using Clock = std::chrono::steady_clock;
+// Of an error page only this much is kept.
+constexpr size_t kMaxErrorBody = 64 * 1024;
 
 } // namespace
-
-namespace {
-constexpr size_t kMaxErrorBody = 64 * 1024;
-}
 
 struct HttpClient::Impl {
     CURL* curl = nullptr;

@@ -3,6 +3,7 @@
 #include "platform/MainThread.h"
 #include "platform/WindowBackend.h"
 #include "skin/ZelSkinMessageIcons.h"
+#include "skin/ZelSkinWindowLook.h"
 
 #include <algorithm>
 
@@ -10,14 +11,9 @@ using namespace platform;
 
 namespace {
 
-// The main window's look: blue title bar fading to pink, white title text,
-// sky-blue command buttons.
-constexpr TColor kTitleColor = 12419072;
-constexpr TColor kBackColor = 10329599;
-constexpr TColor kButtonColor = 16757007;
+// The main window's hot colours for "是" and "否".
 constexpr TColor kHotColor = 10317049;
 constexpr TColor kLeaveHotColor = 2237136;
-constexpr int kTitleHeight = 28;
 
 // Client-area layout.
 constexpr int kMargin = 20;    // around the icon and the text
@@ -80,14 +76,7 @@ TZelSkinMessageBox::~TZelSkinMessageBox() {
 }
 
 void TZelSkinMessageBox::SetupFrame() {
-    Frame.SetFlatFrame(true);
-    Frame.SetTitleHeight(kTitleHeight);
-    Frame.SetTitlerColor(kTitleColor);
-    Frame.SetColor(kBackColor);
-    Frame.SetFrameColor(clTeal);
-    Frame.SetDoubleFrame(false);
-    Frame.SetKeepTitlerColor(true);
-
+    SetupWindowFrame(Frame);
     SetupWindowTitle(lblTitle, FRequest.title, TitleFont());
     SetupCloseButton(btnSysClose);
 }
@@ -96,7 +85,7 @@ void TZelSkinMessageBox::AddButton(const char* caption, TModalResult result, TCo
     auto* b = new TZelSkinColorButton(&pnlCmd);
     b->SetCaption(caption);
     b->SetModalResult(result);
-    b->SetNormalColor(kButtonColor);
+    b->SetNormalColor(kCommandButtonColor);
     b->SetHotColor(hot);
     b->SetFont(ButtonFont());
     b->SetHotFont(ButtonFont());
@@ -111,7 +100,7 @@ void TZelSkinMessageBox::Layout(const RECT& work) {
     const int frame = Frame.FramWidth();
     const int textLeft = kMargin + kIconSize + kIconGap;
     const int chromeWidth = 2 * frame + textLeft + kMargin;
-    const int chromeHeight = kTitleHeight + frame + 2 * kMargin + kCmdHeight;
+    const int chromeHeight = kWindowTitleHeight + frame + 2 * kMargin + kCmdHeight;
     // However long the text, the box stays on the work area.
     const int maxTextWidth = std::max(kWrapWidth, work.Width() - 2 * kScreenMargin - chromeWidth);
     const int lineHeight = std::max(1, GetFontMetrics(TextFont()).Height);

@@ -271,8 +271,3 @@ private:
     TTextFormat TextFlags() const;
     TRect Measure() const;
 };
-
-// The title bar of the updater's windows: the caption 8 px from the left,
-// and the close button 40 px from the right with its three state frames.
-void SetupWindowTitle(TZelSkinNCLabel& title, const std::string& caption, const TZelFont& font);
-void SetupCloseButton(TZelSkinSystemButton& button);

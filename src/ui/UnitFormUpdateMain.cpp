@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/WindowBackend.h"
+#include "skin/ZelSkinWindowLook.h"
 #include "ui/UnitFormCheckUpdating.h"
 #include "ui/UpdateMainTexts.h"
 #include "update/UnitDownFileThread.h"
@@ -18,7 +19,6 @@ using namespace platform;
 
 namespace {
 
-constexpr TColor kButtonColor = 16757007;
 constexpr TColor kStatusBlack = 0;
 constexpr TColor kStatusRed = 255;
 constexpr TColor kStatusBlue = 16711680;
@@ -26,7 +26,7 @@ constexpr TColor kStatusBlue = 16711680;
 void SetupButton(TZelSkinColorButton& b, int left, int width, const char* caption, TColor hot) {
     b.SetBounds(left, 3, width, 30);
     b.SetCaption(caption);
-    b.SetNormalColor(kButtonColor);
+    b.SetNormalColor(kCommandButtonColor);
     b.SetHotColor(hot);
     b.SetFont(TZelFont("Tahoma", 11, clWhite));
     b.SetHotFont(TZelFont("Tahoma", 11, clWhite));
@@ -52,13 +52,7 @@ TFormUpdateMain::TFormUpdateMain() {
     SetCaption("发现新的升级文件");
     SetColor(Color32(clBtnFace));
 
-    ZelSkinForm1.SetFlatFrame(true);
-    ZelSkinForm1.SetTitleHeight(28);
-    ZelSkinForm1.SetTitlerColor(12419072);
-    ZelSkinForm1.SetColor(10329599);
-    ZelSkinForm1.SetFrameColor(clTeal);
-    ZelSkinForm1.SetDoubleFrame(false);
-    ZelSkinForm1.SetKeepTitlerColor(true);
+    SetupWindowFrame(ZelSkinForm1);
     ZelSkinForm1.Options().SetMinimizeToTaskbar(true);
     ZelSkinForm1.Options().SetHideInTaskbar(true);
 

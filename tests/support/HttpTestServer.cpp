@@ -14,7 +14,8 @@ namespace testsupport {
 
 namespace {
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 } // namespace
@@ -35,18 +36,7 @@ HttpReply HttpReply::Text(int status, std::string body, std::string reason) {
 
 HttpTestServer::HttpTestServer(Handler handler) : FHandler(std::move(handler)) {
     if (::pipe(FStopPipe) != 0) throw std::runtime_error("pipe");
-    FListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(FListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(FListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(FListen, 64) != 0)
-        throw std::runtime_error("cannot listen on loopback");
-    socklen_t len = sizeof addr;
-    ::getsockname(FListen, reinterpret_cast<sockaddr*>(&addr), &len);
-    FPort = ntohs(addr.sin_port);
+    FListen = BindLoopback(SO_REUSEADDR, true, FPort);
     FAcceptThread = std::thread([this] { AcceptLoop(); });
 }
 
@@ -57,9 +47,11 @@ HttpTestServer::~HttpTestServer() {
     FAcceptThread.join();
     {
         std::lock_guard<std::mutex> lock(FMutex);
-        for (int fd : FOpenFds) ::shutdown(fd, SHUT_RDWR);
+        for (int fd : FOpenFds)
+            ::shutdown(fd, SHUT_RDWR);
     }
-    for (auto& t : FConnections) t.join();
+    for (auto& t : FConnections)
+        t.join();
     ::close(FListen);
     ::close(FStopPipe[0]);
     ::close(FStopPipe[1]);
@@ -79,16 +71,28 @@ size_t HttpTestServer::RequestCount() {
     return FRequests.size();
 }
 
-int HttpTestServer::ClosedPort() {
-    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+int BindLoopback(int reuseOption, bool listening, int& port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    if (reuseOption) ::setsockopt(fd, SOL_SOCKET, reuseOption, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
     socklen_t len = sizeof addr;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(s); // bound but never listening: connections to it are refused
-    return ntohs(addr.sin_port);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+        (listening && ::listen(fd, 64) != 0) ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        if (fd >= 0) ::close(fd);
+        throw std::runtime_error("cannot bind a loopback socket");
+    }
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
+int HttpTestServer::ClosedPort() {
+    int port = 0;
+    ::close(BindLoopback(0, false, port)); // bound but never listening: connections are refused
+    return port;
 }
 
 bool HttpTestServer::WaitStop(std::chrono::milliseconds d) {
@@ -157,7 +161,8 @@ void HttpTestServer::Serve(int fd) {
                 pos = e + 2;
             }
             size_t length = 0;
-            if (!req.Header("Content-Length").empty()) length = std::stoul(req.Header("Content-Length"));
+            if (!req.Header("Content-Length").empty())
+                length = std::stoul(req.Header("Content-Length"));
             while (buffer.size() < length)
                 if (!readMore()) goto done;
             req.body = buffer.substr(0, length);
@@ -170,7 +175,8 @@ void HttpTestServer::Serve(int fd) {
             HttpReply r = FHandler(req);
             if (r.delay.count() > 0 && WaitStop(r.delay)) goto done;
             std::string out = "HTTP/1.1 " + std::to_string(r.status) + " " + r.reason + "\r\n";
-            for (const auto& [k, v] : r.headers) out += k + ": " + v + "\r\n";
+            for (const auto& [k, v] : r.headers)
+                out += k + ": " + v + "\r\n";
             if (r.framing == HttpReply::Framing::Length)
                 out += "Content-Length: " + std::to_string(r.body.size()) + "\r\n";
             else if (r.framing == HttpReply::Framing::Chunked)

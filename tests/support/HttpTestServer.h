@@ -31,13 +31,18 @@ struct HttpReply {
     enum class Framing { Length, Chunked, Close } framing = Framing::Length;
     std::chrono::milliseconds delay{0}; // before anything is sent
     static constexpr size_t kAll = static_cast<size_t>(-1);
-    size_t stallAfter = kAll; // send this many body bytes, then send nothing more
-    size_t dropAfter = kAll;  // send this many body bytes, then close the connection
-    size_t pieceSize = 64 * 1024; // body written in pieces of this size
+    size_t stallAfter = kAll;                // send this many body bytes, then send nothing more
+    size_t dropAfter = kAll;                 // send this many body bytes, then close the connection
+    size_t pieceSize = 64 * 1024;            // body written in pieces of this size
     std::chrono::milliseconds pieceDelay{0}; // pause between pieces
 
     static HttpReply Text(int status, std::string body, std::string reason = "");
 };
+
+// A TCP socket bound to a loopback port of the system's choice, with the
+// socket option (SO_REUSEADDR, SO_REUSEPORT, or 0 for none) set, listening
+// when asked. Returns the descriptor and sets port; throws when it cannot.
+int BindLoopback(int reuseOption, bool listening, int& port);
 
 class HttpTestServer {
 public:

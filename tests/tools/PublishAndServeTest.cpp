@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -74,20 +72,7 @@ protected:
 // others share the port (SO_REUSEPORT), as cpp-httplib's default does.
 class SharingListener {
 public:
-    SharingListener() {
-        FSock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int yes = 1;
-        ::setsockopt(FSock, SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (::bind(FSock, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
-            ::listen(FSock, 8) != 0 ||
-            ::getsockname(FSock, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-            throw std::runtime_error("cannot listen on loopback");
-        FPort = ntohs(addr.sin_port);
-    }
+    SharingListener() { FSock = testsupport::BindLoopback(SO_REUSEPORT, true, FPort); }
     ~SharingListener() { ::close(FSock); }
     int Port() const { return FPort; }
 
