@@ -1,11 +1,12 @@
 #include "skin/ZelSkinButtons.h"
 
-#include "platform/Timers.h"
+#include "gui/Timers.h"
 
 #include <algorithm>
 #include <cctype>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -45,7 +45,7 @@ private:
 
 class TZelSkinCustomButton : public TZelSkinCustomControl {
 public:
-    explicit TZelSkinCustomButton(platform::TControl* AOwner);
+    explicit TZelSkinCustomButton(gui::TControl* AOwner);
     ~TZelSkinCustomButton() override;
 
     // The width of the drop-down area at the right end of the client area.
@@ -73,8 +73,8 @@ public:
     void SetDefault(bool value);
     bool Cancel() const { return FCancel; }
     void SetCancel(bool value) { FCancel = value; }
-    platform::TModalResult ModalResult() const { return FModalResult; }
-    void SetModalResult(platform::TModalResult value) { FModalResult = value; }
+    gui::TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(gui::TModalResult value) { FModalResult = value; }
     bool IgnoreMouse() const { return FIgnoreMouse; }
     void SetIgnoreMouse(bool value) { FIgnoreMouse = value; }
     bool CycleDownClick() const { return FCycleDownClick; }
@@ -121,7 +121,7 @@ public:
     // (or the action).
     virtual void Click();
 
-    void WndProc(platform::TMessage& Message) override;
+    void WndProc(gui::TMessage& Message) override;
 
 protected:
     void PaintControl(TZelSkinImage& Buffer) override;
@@ -143,7 +143,7 @@ private:
     bool FCanFocused = true;
     bool FDefault = false;
     bool FCancel = false;
-    platform::TModalResult FModalResult = platform::mrNone;
+    gui::TModalResult FModalResult = gui::mrNone;
     bool FIgnoreMouse = false;
     bool FCycleDownClick = false;
     TPoint FDropdownMenuOffset{-4, -4};
@@ -166,18 +166,18 @@ private:
     bool FActive = false;
     uint64_t FLastClickTime = 0;
 
-    void MouseDown(platform::POINT P);
-    void MouseUp(platform::POINT P);
-    void MouseMove(platform::POINT P);
-    bool CursorOverSelf(platform::POINT P) const;
-    void FocusChanged(platform::TControl* Focused);
+    void MouseDown(gui::POINT P);
+    void MouseUp(gui::POINT P);
+    void MouseMove(gui::POINT P);
+    bool CursorOverSelf(gui::POINT P) const;
+    void FocusChanged(gui::TControl* Focused);
     bool IsAccel(platform::WPARAM Key) const;
     void ActionChanged();
 };
 
 class TZelSkinColorButton : public TZelSkinCustomButton {
 public:
-    explicit TZelSkinColorButton(platform::TControl* AOwner);
+    explicit TZelSkinColorButton(gui::TControl* AOwner);
 
     // The face colours the state machine leads to.
     static constexpr TColor DisabledColor = 13882323;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 
@@ -177,7 +178,7 @@ void TZelSkinCustomControl::WndProc(TMessage& m) {
     }
 }
 
-void CopyParentBackground(platform::TControl* Control, TZelSkinImage& Buffer, const TRect& Rect) {
+void CopyParentBackground(gui::TControl* Control, TZelSkinImage& Buffer, const TRect& Rect) {
     TControl* parent = Control->Parent();
     if (!parent || Buffer.Empty()) return;
     TZelPainter painter(Buffer);
@@ -414,10 +415,14 @@ TTextFormat TZelSkinLabel::TextFlags() const {
 
 TTextFormat EllipsisFlags(TEllipsisPosition position) {
     switch (position) {
-    case epPathEllipsis: return tfPathEllipsis;
-    case epEndEllipsis: return tfEndEllipsis;
-    case epWordEllipsis: return tfWordEllipsis;
-    default: return 0;
+    case epPathEllipsis:
+        return tfPathEllipsis;
+    case epEndEllipsis:
+        return tfEndEllipsis;
+    case epWordEllipsis:
+        return tfWordEllipsis;
+    default:
+        return 0;
     }
 }
 

@@ -2,7 +2,7 @@
 // The skinned controls: each paints into a back buffer of its own that starts
 // from a copy of its parent's background, so that it looks through to the
 // window's skinned background. Panels, labels, gradient lines, group boxes.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinDC.h"
 #include "skin/ZelSkinPictures.h"
 #include "skin/ZelSkinText.h"
@@ -15,9 +15,9 @@ using TZelBackgroundEvent =
     std::function<void(void* Sender, TZelSkinImage& Background, bool& Handled)>;
 using TZelCustomDrawEvent = std::function<void(void* Sendre, TZelSkinImage& ACanvas)>;
 
-class TZelSkinCustomControl : public platform::TControl {
+class TZelSkinCustomControl : public gui::TControl {
 public:
-    explicit TZelSkinCustomControl(platform::TControl* AOwner);
+    explicit TZelSkinCustomControl(gui::TControl* AOwner);
     ~TZelSkinCustomControl() override;
 
     bool Transparent() const { return FTransparent; }
@@ -53,15 +53,15 @@ public:
     // Rebuilds the buffer now.
     void PaintBuffer();
 
-    void WndProc(platform::TMessage& Message) override;
+    void WndProc(gui::TMessage& Message) override;
 
 protected:
     virtual void PaintControl(TZelSkinImage& Buffer) { (void)Buffer; }
     // The non-client area (the part outside the client rectangle).
-    virtual void PaintNC(platform::HDC dc) { (void)dc; }
+    virtual void PaintNC(gui::HDC dc) { (void)dc; }
 
 private:
-    friend void CopyParentBackground(platform::TControl*, TZelSkinImage&, const TRect&);
+    friend void CopyParentBackground(gui::TControl*, TZelSkinImage&, const TRect&);
     bool FTransparent = true;
     TColor FColor = clWhite;
     bool FAutoInvalidate = false;
@@ -78,7 +78,7 @@ private:
 // Fills `Buffer` with what the control's parent shows under `Rect` (parent
 // client coordinates): the frame's background picture, a skinned parent's
 // buffer, or the parent (and the siblings before the control) painted.
-void CopyParentBackground(platform::TControl* Control, TZelSkinImage& Buffer, const TRect& Rect);
+void CopyParentBackground(gui::TControl* Control, TZelSkinImage& Buffer, const TRect& Rect);
 
 // Every skinned control alive, in order of creation.
 const std::vector<TZelSkinCustomControl*>& SkinControls();
@@ -90,7 +90,7 @@ enum TZelBackgroundFillType { ftNormal, ftTile, ftAutoStretch, ftCenter };
 
 class TZelSkinCustomPanel : public TZelSkinCustomControl {
 public:
-    explicit TZelSkinCustomPanel(platform::TControl* AOwner);
+    explicit TZelSkinCustomPanel(gui::TControl* AOwner);
 
     uint8_t Alpha() const { return FAlpha; }
     void SetAlpha(uint8_t value);
@@ -113,7 +113,7 @@ public:
     TZelCustomDrawEvent OnCustomDraw;
 
     // The client rectangle less 1 pixel per bordered side (2 with DoubleBorder).
-    void AdjustClientRect(platform::RECT& rect) override;
+    void AdjustClientRect(gui::RECT& rect) override;
 
 protected:
     void PaintControl(TZelSkinImage& Buffer) override;
@@ -164,7 +164,7 @@ TTextFormat EllipsisFlags(TEllipsisPosition position);
 
 class TZelSkinLabel : public TZelSkinCustomPanel {
 public:
-    explicit TZelSkinLabel(platform::TControl* AOwner);
+    explicit TZelSkinLabel(gui::TControl* AOwner);
 
     const std::string& Caption() const { return Text(); }
     void SetCaption(const std::string& value) { SetText(value); }
@@ -186,7 +186,7 @@ public:
     TTextFormat TextFlags() const;
     TRect TextRect() const;
 
-    void WndProc(platform::TMessage& Message) override;
+    void WndProc(gui::TMessage& Message) override;
 
 protected:
     void PaintControl(TZelSkinImage& Buffer) override;
@@ -207,7 +207,7 @@ enum TZelGradientAlign { gaCenter, gaLeft, gaRight };
 
 class TZelSkinLine : public TZelSkinCustomControl {
 public:
-    explicit TZelSkinLine(platform::TControl* AOwner);
+    explicit TZelSkinLine(gui::TControl* AOwner);
 
     // Color (the base fill) defaults to 16644339.
     TZelLineKind Kind() const { return FKind; }
@@ -272,7 +272,7 @@ private:
 
 class TZelSkinGroupBox : public TZelSkinCustomControl {
 public:
-    explicit TZelSkinGroupBox(platform::TControl* AOwner);
+    explicit TZelSkinGroupBox(gui::TControl* AOwner);
 
     const std::string& Caption() const { return Text(); }
     void SetCaption(const std::string& value) { SetText(value); }
@@ -295,10 +295,10 @@ public:
     int CaptionLeft() const;
     int CaptionRight() const;
 
-    void WndProc(platform::TMessage& Message) override;
+    void WndProc(gui::TMessage& Message) override;
 
 protected:
-    void PaintNC(platform::HDC dc) override;
+    void PaintNC(gui::HDC dc) override;
 
 private:
     friend class TGroupBoxCheckBox;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 using namespace platform;
+using namespace gui;
 
 void DrawImageToDC(HDC dc, int x, int y, const TZelSkinImage& image) {
     DrawImageToDC(dc, x, y, image, image.BoundsRect(), image.DrawMode());

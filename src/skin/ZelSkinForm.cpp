@@ -1,11 +1,12 @@
 #include "skin/ZelSkinForm.h"
 
-#include "platform/WindowBackend.h"
+#include "gui/WindowBackend.h"
 
 #include <algorithm>
 #include <map>
 
 using namespace platform;
+using namespace gui;
 
 // Lets the skinned controls of a window repaint their own frames; defined
 // with the controls.

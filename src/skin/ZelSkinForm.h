@@ -4,7 +4,7 @@
 // itself, hit-tests for moving and sizing, clips the window to a rounded
 // region and hides the unpainted window while it is first shown and while it
 // is minimised.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinDC.h"
 #include "skin/ZelSkinImage.h"
 
@@ -15,22 +15,22 @@
 // message to the replaced one; the replaced one comes back on destruction.
 class TZelHookWindowProc {
 public:
-    explicit TZelHookWindowProc(platform::TWindow* AOwner);
+    explicit TZelHookWindowProc(gui::TWindow* AOwner);
     virtual ~TZelHookWindowProc();
     TZelHookWindowProc(const TZelHookWindowProc&) = delete;
     TZelHookWindowProc& operator=(const TZelHookWindowProc&) = delete;
 
-    platform::TWindow* DestForm() const { return FDestForm; }
+    gui::TWindow* DestForm() const { return FDestForm; }
 
 protected:
-    virtual void HookWndProc(platform::TMessage& Message);
+    virtual void HookWndProc(gui::TMessage& Message);
     // Passes the message on to the replaced procedure.
-    void CallOldWindowProc(platform::TMessage& Message) {
+    void CallOldWindowProc(gui::TMessage& Message) {
         if (FOldWindowProc) FOldWindowProc(Message);
     }
 
-    platform::TWindow* FDestForm = nullptr;
-    platform::TWndMethod FOldWindowProc;
+    gui::TWindow* FDestForm = nullptr;
+    gui::TWndMethod FOldWindowProc;
 };
 
 class TZelSkinForm;
@@ -77,7 +77,7 @@ enum TZelSkinStyle { ssColor, ssPicture };
 
 class TZelSkinForm : public TZelHookWindowProc {
 public:
-    explicit TZelSkinForm(platform::TWindow* AOwner);
+    explicit TZelSkinForm(gui::TWindow* AOwner);
     ~TZelSkinForm() override;
 
     int TitleHeight() const { return FTitleHeight; }
@@ -138,7 +138,7 @@ public:
     bool Minimizing() const { return FMinimizing; }
 
 protected:
-    void HookWndProc(platform::TMessage& Message) override;
+    void HookWndProc(gui::TMessage& Message) override;
 
 private:
     int FTitleHeight = 27;
@@ -165,8 +165,8 @@ private:
     TZelSkinImage FBackground;
     std::vector<TZelSkinNCControl*> FNCControls;
 
-    platform::TBorderIcons FSavedBorderIcons;
-    platform::TWindowState FSavedWindowState;
+    gui::TBorderIcons FSavedBorderIcons;
+    gui::TWindowState FSavedWindowState;
     int FSavedFramWidth = -1;
     bool FSavedAlphaBlend = false;
     uint8_t FSavedAlphaBlendValue = 255;
@@ -181,36 +181,36 @@ private:
     bool FRepainting = false;
     bool FMaxInfoKnown = false;
     bool FMaxInfoPrimary = true;
-    platform::POINT FProposedMaxPos;
-    platform::POINT FProposedMaxSize;
+    gui::POINT FProposedMaxPos;
+    gui::POINT FProposedMaxSize;
     int FMaxOffset = 0;
     bool FHasRegion = false;
-    platform::TRegion FRegion;
+    gui::TRegion FRegion;
 
     bool Bordered() const;
     bool Maximized() const;
     void BuildBackground();
     void EnsureBackground();
     void SetRegion();
-    void PaintFrame(platform::HDC dc);
+    void PaintFrame(gui::HDC dc);
     void DrawFrameLines(TZelSkinImage& bmp, int side);
-    void PaintBackground(platform::HDC dc);
-    void NCHitTest(platform::TMessage& m);
-    void GetMinMaxInfo(platform::MINMAXINFO& mmi);
-    void ShowingChanged(platform::TMessage& m);
-    void SysCommand(platform::TMessage& m);
-    void NCButton(platform::TMessage& m, bool down);
-    void NCDoubleClick(platform::TMessage& m);
+    void PaintBackground(gui::HDC dc);
+    void NCHitTest(gui::TMessage& m);
+    void GetMinMaxInfo(gui::MINMAXINFO& mmi);
+    void ShowingChanged(gui::TMessage& m);
+    void SysCommand(gui::TMessage& m);
+    void NCButton(gui::TMessage& m, bool down);
+    void NCDoubleClick(gui::TMessage& m);
     void BeginMinimize();
     void EndMinimize();
     void NonClientChanged();
-    bool NCControlAt(platform::POINT p) const;
+    bool NCControlAt(gui::POINT p) const;
 };
 
 // The frames of all windows.
 class TZelFormSkinHelper {
 public:
-    static TZelSkinForm* FindSkinForm(const platform::TControl* form);
-    static void Add(platform::TWindow* form, TZelSkinForm* frame);
+    static TZelSkinForm* FindSkinForm(const gui::TControl* form);
+    static void Add(gui::TWindow* form, TZelSkinForm* frame);
     static void Remove(TZelSkinForm* frame);
 };

@@ -1,13 +1,14 @@
 #include "skin/ZelSkinMemo.h"
 
+#include "gui/WindowBackend.h"
 #include "platform/Text.h"
-#include "platform/WindowBackend.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinDC.h"
 
 #include <algorithm>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -3,7 +3,7 @@
 // a vertical scroll bar, mouse-wheel scrolling, text selected with the mouse
 // and copied with Ctrl+C. It draws itself off-screen and copies the result in
 // one step.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinText.h"
 
 #include <map>
@@ -12,9 +12,9 @@
 
 enum TScrollStyle { ssNone, ssVertical };
 
-class TZelSkinMemo : public platform::TControl {
+class TZelSkinMemo : public gui::TControl {
 public:
-    explicit TZelSkinMemo(platform::TControl* AOwner);
+    explicit TZelSkinMemo(gui::TControl* AOwner);
 
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool value);
@@ -51,7 +51,7 @@ public:
 
     static constexpr int kScrollBarWidth = 17;
 
-    void WndProc(platform::TMessage& Message) override;
+    void WndProc(gui::TMessage& Message) override;
 
 private:
     struct TextPos {
@@ -91,5 +91,5 @@ private:
     int XOfOffset(const Segment& seg, int offset);
     TRect ThumbRect();
     TRect TrackRect() const;
-    void Paint(platform::HDC dc);
+    void Paint(gui::HDC dc);
 };

@@ -1,13 +1,14 @@
 #include "skin/ZelSkinMessageBox.h"
 
+#include "gui/WindowBackend.h"
 #include "platform/MainThread.h"
-#include "platform/WindowBackend.h"
 #include "skin/ZelSkinMessageIcons.h"
 #include "skin/ZelSkinWindowLook.h"
 
 #include <algorithm>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -4,7 +4,7 @@
 // text engine and the buttons the request asks for. It runs its own modal
 // loop, so it can be shown before any other window exists, over a modal
 // window, and after the last window has closed.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "platform/MessageBox.h"
 #include "skin/ZelSkinButtons.h"
 #include "skin/ZelSkinControls.h"
@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-class TZelSkinMessageBox : public platform::TWindow {
+class TZelSkinMessageBox : public gui::TWindow {
 public:
     // Laid out for the request and placed centred on the owner (or on the
     // screen without one).
     explicit TZelSkinMessageBox(const platform::MessageBoxRequest& request,
-                                platform::TWindow* owner = nullptr);
+                                gui::TWindow* owner = nullptr);
     ~TZelSkinMessageBox() override;
 
     // Shows the box and waits for the answer: the clicked button's, Enter's
@@ -55,13 +55,13 @@ private:
     TRect FTextRect;
 
     void SetupFrame();
-    void AddButton(const char* caption, platform::TModalResult result, TColor hot);
-    void Layout(const platform::RECT& work);
-    void PlaceOn(platform::TWindow* owner, const platform::RECT& work);
+    void AddButton(const char* caption, gui::TModalResult result, TColor hot);
+    void Layout(const gui::RECT& work);
+    void PlaceOn(gui::TWindow* owner, const gui::RECT& work);
     void PaintMessage(TZelSkinImage& buffer);
     // What Escape and closing answer.
     platform::MessageResult EscapeAnswer() const;
-    platform::MessageResult AnswerFor(platform::TModalResult result) const;
+    platform::MessageResult AnswerFor(gui::TModalResult result) const;
 };
 
 // Shows the request in a skinned box over the active window and returns the

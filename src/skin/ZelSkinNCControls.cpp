@@ -1,11 +1,12 @@
 #include "skin/ZelSkinNCControls.h"
 
-#include "platform/Timers.h"
-#include "platform/WindowBackend.h"
+#include "gui/Timers.h"
+#include "gui/WindowBackend.h"
 
 #include <algorithm>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 
@@ -123,7 +124,7 @@ void TZelSkinNCCtrlBase::TryRegister() {
 }
 
 void TZelSkinNCCtrlBase::StartTimer() {
-    if (!TimerActive(FHandle, kNCTimer)) platform::SetTimer(FHandle, kNCTimer, kNCTimerInterval);
+    if (!TimerActive(FHandle, kNCTimer)) gui::SetTimer(FHandle, kNCTimer, kNCTimerInterval);
 }
 
 void TZelSkinNCCtrlBase::SetVisible(bool value) {

@@ -6,7 +6,7 @@
 // A control belongs to its window: make it a member declared after the
 // window's frame (it unregisters itself when it ends first), or create it
 // with new and end it with RemoveSelf, which lets the frame free it.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinForm.h"
 
@@ -19,7 +19,7 @@ enum TNCCtrlAlign { caLeft, caRight };
 // the window's top-left corner, title bar included).
 class TNCCtrlPos {
 public:
-    explicit TNCCtrlPos(platform::TWindow* AOwnerForm = nullptr) : FOwnerForm(AOwnerForm) {}
+    explicit TNCCtrlPos(gui::TWindow* AOwnerForm = nullptr) : FOwnerForm(AOwnerForm) {}
 
     int Width() const { return FWidth; }
     void SetWidth(int value);
@@ -34,7 +34,7 @@ public:
     void SetAlign(TNCCtrlAlign value);
     bool UseDefault() const { return FUseDefault; }
     void SetUseDefault(bool value);
-    platform::TWindow* OwnerForm() const { return FOwnerForm; }
+    gui::TWindow* OwnerForm() const { return FOwnerForm; }
 
     // The values last set while unlocked, i.e. from outside the control.
     int LastSetXValue() const { return FLastSetXValue; }
@@ -52,7 +52,7 @@ private:
     int FHeight = 25;
     int FXValue = 0;
     TNCCtrlAlign FAlign = caLeft;
-    platform::TWindow* FOwnerForm;
+    gui::TWindow* FOwnerForm;
     bool FUseDefault = false;
     bool FLocked = false;
     int FLastSetXValue = 0;
@@ -61,14 +61,14 @@ private:
 };
 
 // A small borderless window with a text, shown near the pointer.
-class TZelHintWindow : public platform::TWindow {
+class TZelHintWindow : public gui::TWindow {
 public:
     TZelHintWindow();
     // Shows the text in the screen rectangle.
-    void ActivateHint(const platform::RECT& Screen, const std::string& Text);
+    void ActivateHint(const gui::RECT& Screen, const std::string& Text);
     void ReleaseHint() { Hide(); }
     const TZelFont& Font() const { return FFont; }
-    void WndProc(platform::TMessage& Message) override;
+    void WndProc(gui::TMessage& Message) override;
 
 private:
     TZelFont FFont{"宋体", 12, clInfoText};
@@ -76,7 +76,7 @@ private:
 
 class TZelSkinNCCtrlBase : public TZelSkinNCControl {
 public:
-    explicit TZelSkinNCCtrlBase(platform::TWindow* AOwner);
+    explicit TZelSkinNCCtrlBase(gui::TWindow* AOwner);
     ~TZelSkinNCCtrlBase() override;
 
     TNCCtrlPos& Pos() { return FPos; }
@@ -92,7 +92,7 @@ public:
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
 
-    platform::TWindow* OwnerForm() const { return FOwnerForm; }
+    gui::TWindow* OwnerForm() const { return FOwnerForm; }
     // The control's own message target (its timer and registration).
     platform::HWND Handle() const { return FHandle; }
     // The control's top-left corner in window coordinates.
@@ -125,7 +125,7 @@ protected:
     bool WindowMaximized() const;
 
 private:
-    platform::TWindow* FOwnerForm;
+    gui::TWindow* FOwnerForm;
     platform::HWND FHandle = 0;
     TNCCtrlPos FPos;
     bool FVisible = true;
@@ -144,7 +144,7 @@ enum TNCButtonState { bsNormal, bsHot, bsPressed };
 
 class TZelSkinCustomNCButton : public TZelSkinNCCtrlBase {
 public:
-    explicit TZelSkinCustomNCButton(platform::TWindow* AOwner);
+    explicit TZelSkinCustomNCButton(gui::TWindow* AOwner);
 
     TPngPictures& Picture() { return FPicture; }
     TNCButtonState State() const { return FState; }
@@ -158,8 +158,8 @@ public:
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool value);
     // crDefault: the window's cursor.
-    platform::TCursor Cursor() const { return FCursor; }
-    void SetCursor(platform::TCursor value) { FCursor = value; }
+    gui::TCursor Cursor() const { return FCursor; }
+    void SetCursor(gui::TCursor value) { FCursor = value; }
     const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& value);
     const TZelFont& Font() const { return FFont; }
@@ -190,7 +190,7 @@ private:
     int FGroupIndex = 0;
     bool FAllowAllUp = false;
     bool FEnabled = true;
-    platform::TCursor FCursor = platform::crDefault;
+    gui::TCursor FCursor = gui::crDefault;
     bool FOwnCursor = false;
     std::string FCaption;
     TZelFont FFont;
@@ -202,7 +202,7 @@ enum TSystemButtonKind { bkClose, bkMinimize, bkMaximize };
 
 class TZelSkinSystemButton : public TZelSkinCustomNCButton {
 public:
-    explicit TZelSkinSystemButton(platform::TWindow* AOwner);
+    explicit TZelSkinSystemButton(gui::TWindow* AOwner);
 
     TSystemButtonKind Kind() const { return FKind; }
     void SetKind(TSystemButtonKind value);
@@ -233,7 +233,7 @@ private:
 
 class TZelSkinNCLabel : public TZelSkinNCCtrlBase {
 public:
-    explicit TZelSkinNCLabel(platform::TWindow* AOwner);
+    explicit TZelSkinNCLabel(gui::TWindow* AOwner);
 
     const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& value);

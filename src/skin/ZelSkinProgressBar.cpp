@@ -4,6 +4,7 @@
 #include <cmath>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

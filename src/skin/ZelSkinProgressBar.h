@@ -59,7 +59,7 @@ private:
 
 class TZelSkinProgressBar : public TZelSkinCustomControl {
 public:
-    explicit TZelSkinProgressBar(platform::TControl* AOwner);
+    explicit TZelSkinProgressBar(gui::TControl* AOwner);
 
     int32_t MinValue() const { return FMinValue; }
     // A Value below the new minimum is raised to it (without OnChanged).
@@ -97,7 +97,7 @@ public:
     // The amount one page step moves the value.
     int32_t PageSize() const;
 
-    void WndProc(platform::TMessage& Message) override;
+    void WndProc(gui::TMessage& Message) override;
 
 protected:
     void PaintControl(TZelSkinImage& Buffer) override;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 constexpr WPARAM kFrameTimer = 1;
@@ -16,8 +17,10 @@ TBusyIndicator::TBusyIndicator(TControl* parent) : TControl(parent) {}
 void TBusyIndicator::SetAnimate(bool value) {
     if (value == FAnimate) return;
     FAnimate = value;
-    if (value) SetTimer(kFrameTimer, kFrameMs);
-    else KillTimer(kFrameTimer);
+    if (value)
+        SetTimer(kFrameTimer, kFrameMs);
+    else
+        KillTimer(kFrameTimer);
 }
 
 void TBusyIndicator::WndProc(TMessage& m) {

@@ -1,11 +1,11 @@
 #pragma once
 // A busy indicator: white dots running around a circle, a new frame every
 // 40 ms. It paints over whatever lies beneath it.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 
-class TBusyIndicator : public platform::TControl {
+class TBusyIndicator : public gui::TControl {
 public:
-    explicit TBusyIndicator(platform::TControl* parent = nullptr);
+    explicit TBusyIndicator(gui::TControl* parent = nullptr);
 
     static constexpr int kDots = 8;
     static constexpr uint32_t kFrameMs = 40;
@@ -13,7 +13,7 @@ public:
     bool Animate() const { return FAnimate; }
     void SetAnimate(bool value);
     int Frame() const { return FFrame; }
-    void WndProc(platform::TMessage& message) override;
+    void WndProc(gui::TMessage& message) override;
 
 private:
     bool FAnimate = false;

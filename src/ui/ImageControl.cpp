@@ -7,12 +7,14 @@
 #include <cstring>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 
 uint32_t Le(const std::string& b, size_t at, int bytes) {
     uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<size_t>(i)]);
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<size_t>(i)]);
     return v;
 }
 
@@ -47,7 +49,10 @@ bool LoadDib(const std::string& b, size_t at, size_t size, TZelSkinImage& image)
         for (int y = 0; y < h; ++y) {
             size_t row = mask + maskStride * static_cast<size_t>(h - 1 - y);
             for (int x = 0; x < w; ++x) {
-                bool transparent = hasMask && (static_cast<unsigned char>(b[row + static_cast<size_t>(x / 8)]) >> (7 - x % 8)) & 1;
+                bool transparent =
+                    hasMask && (static_cast<unsigned char>(b[row + static_cast<size_t>(x / 8)]) >>
+                                (7 - x % 8)) &
+                                   1;
                 image.SetPixel(x, y, WithAlpha(image.Pixel(x, y), transparent ? 0 : 255));
             }
         }
@@ -68,7 +73,8 @@ bool LoadIconFromMemory(const std::string& b, TZelSkinImage& image) {
     for (size_t i = 0; i < count; ++i) {
         size_t e = 6 + i * 16;
         uint64_t w = static_cast<unsigned char>(b[e]) ? static_cast<unsigned char>(b[e]) : 256;
-        uint64_t h = static_cast<unsigned char>(b[e + 1]) ? static_cast<unsigned char>(b[e + 1]) : 256;
+        uint64_t h =
+            static_cast<unsigned char>(b[e + 1]) ? static_cast<unsigned char>(b[e + 1]) : 256;
         uint64_t score = w * h * 64 + Le(b, e + 6, 2);
         if (score > bestScore) {
             bestScore = score;
@@ -90,7 +96,8 @@ bool LoadPictureFromFile(const std::string& path, TZelSkinImage& image) {
     } catch (const FileError&) {
         return false;
     }
-    if (IsPngData(bytes.data(), bytes.size())) return LoadPngFromMemory(bytes.data(), bytes.size(), image);
+    if (IsPngData(bytes.data(), bytes.size()))
+        return LoadPngFromMemory(bytes.data(), bytes.size(), image);
     return LoadIconFromMemory(bytes, image);
 }
 
@@ -130,7 +137,9 @@ void TZelImage::WndProc(TMessage& m) {
     work.SetSize(Width(), Height(), 0);
     work.SetDrawMode(dmBlend);
     TZelPainter p(work);
-    if (FStretch) p.StretchDraw({0, 0, Width(), Height()}, FPicture);
-    else p.Draw(0, 0, FPicture);
+    if (FStretch)
+        p.StretchDraw({0, 0, Width(), Height()}, FPicture);
+    else
+        p.Draw(0, 0, FPicture);
     DrawImageToDC(DCFromWParam(m.WParam), 0, 0, work);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A picture on a window, stretched to the control and blended over what lies
 // beneath. Reads PNG files and icon files (.ico, PNG or 24/32-bit entries).
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinImage.h"
 
 #include <string>
@@ -12,14 +12,14 @@ bool LoadPictureFromFile(const std::string& path, TZelSkinImage& image);
 // The application's own icon, drawn: shown when no icon file is given.
 TZelSkinImage ApplicationIcon(int size = 48);
 
-class TZelImage : public platform::TControl {
+class TZelImage : public gui::TControl {
 public:
-    explicit TZelImage(platform::TControl* parent = nullptr) : TControl(parent) {}
+    explicit TZelImage(gui::TControl* parent = nullptr) : TControl(parent) {}
     TZelSkinImage& Picture() { return FPicture; }
     void SetPicture(const TZelSkinImage& picture);
     bool Stretch() const { return FStretch; }
     void SetStretch(bool value);
-    void WndProc(platform::TMessage& message) override;
+    void WndProc(gui::TMessage& message) override;
 
 private:
     TZelSkinImage FPicture;

@@ -1,12 +1,13 @@
 #include "ui/UnitFormCheckUpdating.h"
 
 #include "config/UnitAppConfig.h"
+#include "gui/WindowBackend.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
-#include "platform/WindowBackend.h"
 #include "update/UnitQueryServerFiles.h"
 
 using namespace platform;
+using namespace gui;
 
 TFormCheckUpdating::TFormCheckUpdating() {
     SetBorderStyle(bsNone);
@@ -44,7 +45,9 @@ void TFormCheckUpdating::FormCreate() {
     SetTopmost(true);
 }
 
-void TFormCheckUpdating::FormShow() { StartQuery(); }
+void TFormCheckUpdating::FormShow() {
+    StartQuery();
+}
 
 void TFormCheckUpdating::StartQuery() {
     FList->clear();

@@ -1,6 +1,6 @@
 #pragma once
 // The small borderless window shown while the update list is fetched.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinForm.h"
 #include "ui/BusyIndicator.h"
@@ -10,7 +10,7 @@
 
 class TQueryServerFiles;
 
-class TFormCheckUpdating : public platform::TWindow {
+class TFormCheckUpdating : public gui::TWindow {
 public:
     TFormCheckUpdating();
     ~TFormCheckUpdating() override;
@@ -20,7 +20,7 @@ public:
     const std::string& UpdateLog() const { return FUpdateLog; }
     const std::string& AppName() const { return FAppName; }
 
-    void WndProc(platform::TMessage& message) override;
+    void WndProc(gui::TMessage& message) override;
 
     TZelSkinPanel pnlClient{this};
     TZelSkinLabel lblMessage{&pnlClient};

@@ -1,13 +1,13 @@
 #include "ui/UnitFormUpdateMain.h"
 
 #include "config/UnitAppConfig.h"
+#include "gui/WindowBackend.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
-#include "platform/WindowBackend.h"
 #include "skin/ZelSkinWindowLook.h"
 #include "ui/UnitFormCheckUpdating.h"
 #include "ui/UpdateMainTexts.h"
@@ -16,6 +16,7 @@
 #include <cstdio>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the files to update, the release notes, both progress
 // bars, the status line and the three buttons; it runs the download worker.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinButtons.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinForm.h"
@@ -19,7 +19,7 @@
 
 class TDownFileThread;
 
-class TFormUpdateMain : public platform::TWindow {
+class TFormUpdateMain : public gui::TWindow {
 public:
     // Runs the update check: when nothing needs work the window closes
     // before it is ever shown, with the modal result 2.

@@ -1,6 +1,6 @@
 #include "ui/UnitVTGridProxy.h"
 
-#include "platform/Clipboard.h"
+#include "gui/Clipboard.h"
 #include "platform/Text.h"
 #include "skin/ZelSkinPng.h"
 
@@ -29,7 +29,9 @@ std::string FloatToStr(double v) {
     return mantissa + "E" + std::to_string(exponent);
 }
 
-bool IsStringKind(rtti::TypeKind k) { return k == rtti::TypeKind::String; }
+bool IsStringKind(rtti::TypeKind k) {
+    return k == rtti::TypeKind::String;
+}
 bool IsNumberKind(rtti::TypeKind k) {
     return k == rtti::TypeKind::Integer || k == rtti::TypeKind::Int64 || k == rtti::TypeKind::Float;
 }
@@ -37,10 +39,14 @@ bool IsNumberKind(rtti::TypeKind k) {
 double NumberOf(const TCellValue& v) {
     switch (v.kind) {
     case TCellValue::Kind::Int32:
-    case TCellValue::Kind::Int64: return static_cast<double>(v.integer);
-    case TCellValue::Kind::Float: return v.number;
-    case TCellValue::Kind::Text: return std::atof(v.text.c_str());
-    default: return 0;
+    case TCellValue::Kind::Int64:
+        return static_cast<double>(v.integer);
+    case TCellValue::Kind::Float:
+        return v.number;
+    case TCellValue::Kind::Text:
+        return std::atof(v.text.c_str());
+    default:
+        return 0;
     }
 }
 
@@ -61,27 +67,35 @@ int32_t CompareText(const std::string& a, const std::string& b) {
 
 std::string FormatCellValue(const TCellValue& v) {
     switch (v.kind) {
-    case TCellValue::Kind::Empty: return "";
+    case TCellValue::Kind::Empty:
+        return "";
     case TCellValue::Kind::Int32:
-    case TCellValue::Kind::Int64: return std::to_string(v.integer);
+    case TCellValue::Kind::Int64:
+        return std::to_string(v.integer);
     case TCellValue::Kind::Float: {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.2f", v.number);
         return buf;
     }
-    case TCellValue::Kind::Object: return "";
-    default: return v.text;
+    case TCellValue::Kind::Object:
+        return "";
+    default:
+        return v.text;
     }
 }
 
 std::string ValueToText(const TCellValue& v) {
     switch (v.kind) {
     case TCellValue::Kind::Empty:
-    case TCellValue::Kind::Object: return "";
+    case TCellValue::Kind::Object:
+        return "";
     case TCellValue::Kind::Int32:
-    case TCellValue::Kind::Int64: return std::to_string(v.integer);
-    case TCellValue::Kind::Float: return FloatToStr(v.number);
-    default: return v.text;
+    case TCellValue::Kind::Int64:
+        return std::to_string(v.integer);
+    case TCellValue::Kind::Float:
+        return FloatToStr(v.number);
+    default:
+        return v.text;
     }
 }
 
@@ -104,10 +118,18 @@ void TVTProxyColumn::SetRowValue(TVTRowData* rowData, const rtti::TObject* model
     rtti::PropValue v = TargetProperty->get(*model);
     TCellValue cell;
     switch (v.kind) {
-    case rtti::TypeKind::Integer: cell = TCellValue::Int32(static_cast<int32_t>(v.ordinal)); break;
-    case rtti::TypeKind::Int64: cell = TCellValue::Int64(v.ordinal); break;
-    case rtti::TypeKind::Float: cell = TCellValue::Float(v.number); break;
-    case rtti::TypeKind::String: cell = TCellValue::Text(v.text); break;
+    case rtti::TypeKind::Integer:
+        cell = TCellValue::Int32(static_cast<int32_t>(v.ordinal));
+        break;
+    case rtti::TypeKind::Int64:
+        cell = TCellValue::Int64(v.ordinal);
+        break;
+    case rtti::TypeKind::Float:
+        cell = TCellValue::Float(v.number);
+        break;
+    case rtti::TypeKind::String:
+        cell = TCellValue::Text(v.text);
+        break;
     case rtti::TypeKind::Boolean:
     case rtti::TypeKind::Enumeration: {
         const auto& names = TargetProperty->names;
@@ -127,7 +149,8 @@ void TVTProxyColumn::SetRowValue(TVTRowData* rowData, const rtti::TObject* model
         break;
     }
     case rtti::TypeKind::Class: {
-        bool stream = TargetProperty->className == "TMemoryStream" || TargetProperty->className == "TStream";
+        bool stream =
+            TargetProperty->className == "TMemoryStream" || TargetProperty->className == "TStream";
         rowData->SetPictureValue(ValueIndex, v.object, stream);
         return;
     }
@@ -136,8 +159,10 @@ void TVTProxyColumn::SetRowValue(TVTRowData* rowData, const rtti::TObject* model
 }
 
 void TVTProxyColumn::SetVisible(bool isVisible) {
-    if (isVisible) Bind->Options |= coVisible;
-    else Bind->Options &= ~coVisible;
+    if (isVisible)
+        Bind->Options |= coVisible;
+    else
+        Bind->Options &= ~coVisible;
 }
 
 // ---- TVTRowData
@@ -187,7 +212,8 @@ void TVTRowData::Refresh() {
 }
 
 void TVTRowData::Reset(int32_t startIndex) {
-    for (size_t i = static_cast<size_t>(std::max(0, startIndex)); i < Values.size(); ++i) Values[i] = {};
+    for (size_t i = static_cast<size_t>(std::max(0, startIndex)); i < Values.size(); ++i)
+        Values[i] = {};
 }
 
 std::string TVTRowData::ToString() const {
@@ -224,7 +250,8 @@ TVTProxyGrid::~TVTProxyGrid() {
     }
 }
 
-void TVTProxyGrid::AttachGrid(TVirtualTreeGrid* grid, const rtti::ClassInfo* bindClassType, bool showRowNumber) {
+void TVTProxyGrid::AttachGrid(TVirtualTreeGrid* grid, const rtti::ClassInfo* bindClassType,
+                              bool showRowNumber) {
     FGrid = grid;
     grid->Header().Height = 25;
     grid->DefaultText = "-";
@@ -269,11 +296,12 @@ void TVTProxyGrid::HookGrid() {
             text = std::to_string(node->Index() + 1);
         } else if (index >= 0 && index < static_cast<int32_t>(FColumnList.size())) {
             const TVTProxyColumn& col = *FColumnList[static_cast<size_t>(index)];
-            text = col.IsDataImage() ? " " : FormatCellValue(row->Values.at(static_cast<size_t>(index)));
+            text = col.IsDataImage() ? " "
+                                     : FormatCellValue(row->Values.at(static_cast<size_t>(index)));
         }
     };
-    g->OnPaintText = [this](TVirtualTreeGrid* grid, TVTCanvas& canvas, TVirtualNode* node, int column,
-                            bool& defaultDraw) {
+    g->OnPaintText = [this](TVirtualTreeGrid* grid, TVTCanvas& canvas, TVirtualNode* node,
+                            int column, bool& defaultDraw) {
         if (column < 0) return;
         TVTProxyColumn* col = ProxyColumnFor(column);
         TVTRowData* row = RowOf(node);
@@ -284,12 +312,14 @@ void TVTProxyGrid::HookGrid() {
                 defaultDraw = false;
                 TRect header = col->Bind->HeaderRect();
                 TRect nodeRect = grid->NodeRect(node);
-                TRect r = TRect::Bounds(header.Left, nodeRect.Top, col->Bind->Width - 4, node->NodeHeight - 4);
+                TRect r = TRect::Bounds(header.Left, nodeRect.Top, col->Bind->Width - 4,
+                                        node->NodeHeight - 4);
                 canvas.StretchDraw(r, *static_cast<const TZelSkinImage*>(v.object));
             }
             return;
         }
-        if (col->TestHighLight && col->TestHighLight(col->ValueIndex, row)) canvas.Font.SetColor(255);
+        if (col->TestHighLight && col->TestHighLight(col->ValueIndex, row))
+            canvas.Font.SetColor(255);
         if (col->OnLinkClick) {
             canvas.Font.SetStyle(canvas.Font.Style() | fsUnderline);
             canvas.Font.SetColor(16711680);
@@ -312,7 +342,8 @@ void TVTProxyGrid::HookGrid() {
         grid->Header().SortDirection = direction;
         gc->DefaultSortDirection = direction == sdAscending ? sdDescending : sdAscending;
     };
-    g->OnCompareNodes = [this](TVirtualTreeGrid*, TVirtualNode* a, TVirtualNode* b, int column, int& result) {
+    g->OnCompareNodes = [this](TVirtualTreeGrid*, TVirtualNode* a, TVirtualNode* b, int column,
+                               int& result) {
         TVTProxyColumn* col = ProxyColumnFor(column);
         if (!col) return;
         result = col->Compare(RowOf(a), RowOf(b));
@@ -325,8 +356,10 @@ void TVTProxyGrid::HookGrid() {
         FRowDataList.erase(it);
     };
     g->OnKeyDown = [this](TVirtualTreeGrid*, uint16_t& key, uint32_t shift) {
-        if (FEnableDeleteKey && key == VK_DELETE) DeleteSelected();
-        else if ((shift & ssCtrl) && key == VK_C) CopySelected();
+        if (FEnableDeleteKey && key == VK_DELETE)
+            DeleteSelected();
+        else if ((shift & ssCtrl) && key == VK_C)
+            CopySelected();
     };
     g->OnGetHint = [this](TVirtualTreeGrid*, TVirtualNode* node, int column, std::string& text) {
         int32_t index = MapColumnIndex(column);
@@ -346,13 +379,14 @@ void TVTProxyGrid::HookGrid() {
         TVTRowData* row = RowOf(node);
         if (!col || !row) return nullptr;
         const TCellValue& v = row->Values.at(static_cast<size_t>(col->ValueIndex));
-        return v.kind == TCellValue::Kind::Object ? static_cast<const TZelSkinImage*>(v.object) : nullptr;
+        return v.kind == TCellValue::Kind::Object ? static_cast<const TZelSkinImage*>(v.object)
+                                                  : nullptr;
     };
     g->OnGetHintSize = [picture](TVirtualTreeGrid*, TVirtualNode* node, int column, TRect& rect) {
         if (picture(node, column)) rect = {0, 0, 150, 150};
     };
-    g->OnDrawHint = [picture](TVirtualTreeGrid*, TVTCanvas& canvas, TVirtualNode* node, const TRect& r,
-                              int column) {
+    g->OnDrawHint = [picture](TVirtualTreeGrid*, TVTCanvas& canvas, TVirtualNode* node,
+                              const TRect& r, int column) {
         const TZelSkinImage* image = picture(node, column);
         if (!image) return;
         canvas.PenWidth = 3;
@@ -379,7 +413,8 @@ void TVTProxyGrid::HookGrid() {
         }
     };
     g->OnNodeDblClick = [this](TVirtualTreeGrid*, const TVTHitInfo& hit) {
-        if (MapColumnIndex(hit.HitColumn) >= 0 && FOnRowDoubleClick) FOnRowDoubleClick(this, RowOf(hit.HitNode));
+        if (MapColumnIndex(hit.HitColumn) >= 0 && FOnRowDoubleClick)
+            FOnRowDoubleClick(this, RowOf(hit.HitNode));
     };
 }
 
@@ -411,8 +446,9 @@ TVTProxyColumn* TVTProxyGrid::AddColumn(const std::string& caption, const std::s
     return AddColumnDetail(caption, dataField, 50, false);
 }
 
-TVTProxyColumn* TVTProxyGrid::AddColumnDetail(const std::string& caption, const std::string& dataField,
-                                              int32_t width, bool sortable) {
+TVTProxyColumn* TVTProxyGrid::AddColumnDetail(const std::string& caption,
+                                              const std::string& dataField, int32_t width,
+                                              bool sortable) {
     TVirtualTreeColumn* gc = FGrid->Header().AddColumn();
     gc->Text = caption;
     gc->Width = width;
@@ -423,8 +459,8 @@ TVTProxyColumn* TVTProxyGrid::AddColumnDetail(const std::string& caption, const 
     col->DataField = dataField;
     col->IsSortable = sortable;
     col->ValueIndex = static_cast<int32_t>(FColumnList.size());
-    gc->Options = (sortable ? uint32_t(coAllowClick) : 0u) | coEnabled | coParentColor | coResizable | coVisible |
-                  coAllowFocus | coWrapCaption | coStyleColor;
+    gc->Options = (sortable ? uint32_t(coAllowClick) : 0u) | coEnabled | coParentColor |
+                  coResizable | coVisible | coAllowFocus | coWrapCaption | coStyleColor;
     if (dataField.empty()) {
         col->TargetProperty = nullptr;
         col->DataType = rtti::TypeKind::String;
@@ -444,7 +480,8 @@ void TVTProxyGrid::AddCheckColumn() {
     gc->Text = "勾选";
     gc->Width = 40;
     gc->Alignment = taLeftJustify;
-    gc->Options = coAllowClick | coEnabled | coParentColor | coVisible | coAllowFocus | coStyleColor;
+    gc->Options =
+        coAllowClick | coEnabled | coParentColor | coVisible | coAllowFocus | coStyleColor;
     gc->Tag = 0;
     FCheckColumn = gc;
 }
@@ -498,12 +535,14 @@ TVTRowData* TVTProxyGrid::GetRowData(const TCellValue& keyValue) const {
     return GetRowDataByColumn(FKeyColumn->Caption, keyValue);
 }
 
-TVTRowData* TVTProxyGrid::GetRowDataByColumn(const std::string& columnName, const TCellValue& columnValue) const {
+TVTRowData* TVTProxyGrid::GetRowDataByColumn(const std::string& columnName,
+                                             const TCellValue& columnValue) const {
     TVTProxyColumn* col = GetColumn(columnName);
     if (!col) return nullptr;
     std::string key = ValueToText(columnValue);
     for (const auto& row : FRowDataList)
-        if (ValueToText(row->Values.at(static_cast<size_t>(col->ValueIndex))) == key) return row.get();
+        if (ValueToText(row->Values.at(static_cast<size_t>(col->ValueIndex))) == key)
+            return row.get();
     return nullptr;
 }
 
@@ -531,10 +570,12 @@ void TVTProxyGrid::CopySelected() {
         text += RowOf(n)->ToString();
     }
     if (text.empty() && FGrid->FocusedNode()) text = RowOf(FGrid->FocusedNode())->ToString();
-    platform::SetClipboardText(text);
+    gui::SetClipboardText(text);
 }
 
-void TVTProxyGrid::SetKeyColumn(const std::string& columnName) { FKeyColumn = GetColumn(columnName); }
+void TVTProxyGrid::SetKeyColumn(const std::string& columnName) {
+    FKeyColumn = GetColumn(columnName);
+}
 
 void TVTProxyGrid::SetColumnVisibility(const std::string& columnName, bool isVisible) {
     if (TVTProxyColumn* col = GetColumn(columnName)) col->SetVisible(isVisible);
@@ -581,5 +622,6 @@ const TZelSkinImage* TVTProxyGrid::AddTempObject(std::unique_ptr<TZelSkinImage> 
 }
 
 void TVTProxyGrid::SetAllChecked(bool checked) {
-    for (const auto& row : FRowDataList) row->SetChecked(checked);
+    for (const auto& row : FRowDataList)
+        row->SetChecked(checked);
 }

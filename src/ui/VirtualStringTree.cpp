@@ -3,6 +3,7 @@
 #include "skin/ZelSkinDC.h"
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 constexpr WPARAM kHintTimer = 1;

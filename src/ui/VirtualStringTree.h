@@ -2,16 +2,16 @@
 // The tree grid as a control on a window: it hosts a TVirtualTreeGrid,
 // paints it into the window and hands it the mouse and the keyboard. Hints
 // are drawn over the grid near the pointer after it has rested there.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinImage.h"
 #include "ui/VirtualTreeGrid.h"
 
-class TVirtualStringTree : public platform::TControl {
+class TVirtualStringTree : public gui::TControl {
 public:
-    explicit TVirtualStringTree(platform::TControl* parent = nullptr);
+    explicit TVirtualStringTree(gui::TControl* parent = nullptr);
 
     TVirtualTreeGrid& Grid() { return FGrid; }
-    void WndProc(platform::TMessage& message) override;
+    void WndProc(gui::TMessage& message) override;
 
     // How long the pointer must rest before a hint shows.
     static constexpr uint32_t kHintDelayMs = 500;
@@ -20,11 +20,11 @@ protected:
     void BoundsChanged(bool moved, bool resized) override;
 
 private:
-    void Paint(platform::HDC dc);
+    void Paint(gui::HDC dc);
     void HideHint();
 
     TVirtualTreeGrid FGrid;
     TZelSkinImage FBuffer;
-    platform::POINT FHintPoint;
+    gui::POINT FHintPoint;
     TVirtualTreeGrid::Hint FHint;
 };

@@ -11,6 +11,7 @@
 #include <vector>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include <cmath>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

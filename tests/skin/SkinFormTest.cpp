@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <optional>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

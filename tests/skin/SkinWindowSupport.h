@@ -1,13 +1,13 @@
 #pragma once
 // Shared by the skinned-window tests: the headless screen, a fake timer
 // clock, and windows set up like the updater's two windows.
-#include "platform/Controls.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/Timers.h"
+#include "gui/Controls.h"
+#include "gui/HeadlessBackend.h"
+#include "gui/Timers.h"
 #include "skin/ZelSkinForm.h"
 
-inline platform::THeadlessBackend* HeadlessScreen() {
-    static platform::THeadlessBackend* b = platform::UseHeadlessBackend(1280, 800);
+inline gui::THeadlessBackend* HeadlessScreen() {
+    static gui::THeadlessBackend* b = gui::UseHeadlessBackend(1280, 800);
     return b;
 }
 
@@ -15,25 +15,25 @@ struct FakeClock {
     uint64_t now = 1000;
     FakeClock() {
         HeadlessScreen();
-        platform::SetTimerClock([this] { return now; });
+        gui::SetTimerClock([this] { return now; });
     }
-    ~FakeClock() { platform::SetTimerClock(nullptr); }
+    ~FakeClock() { gui::SetTimerClock(nullptr); }
     void Advance(uint64_t ms) {
         now += ms;
-        platform::Application()->ProcessMessages();
+        gui::Application()->ProcessMessages();
     }
 };
 
 // The window's own settings come first, as when a window is loaded from its
 // stored settings and its components are created afterwards.
-struct MainLikeSettings : platform::TWindow {
+struct MainLikeSettings : gui::TWindow {
     MainLikeSettings() {
-        SetBorderStyle(platform::bsSizeable);
-        SetBorderIcons(platform::biSystemMenu);
+        SetBorderStyle(gui::bsSizeable);
+        SetBorderIcons(gui::biSystemMenu);
     }
 };
-struct CheckingLikeSettings : platform::TWindow {
-    CheckingLikeSettings() { SetBorderStyle(platform::bsNone); }
+struct CheckingLikeSettings : gui::TWindow {
+    CheckingLikeSettings() { SetBorderStyle(gui::bsNone); }
 };
 
 // The main window's frame: sizeable, flat, title bar 28, blue to pink.
@@ -68,8 +68,8 @@ public:
 };
 
 // Shows the window and lets the start-flash timer run out.
-inline void ShowSettled(platform::TWindow& w, FakeClock& clock) {
+inline void ShowSettled(gui::TWindow& w, FakeClock& clock) {
     w.Show();
     clock.Advance(30);
-    platform::Application()->ProcessMessages();
+    gui::Application()->ProcessMessages();
 }

@@ -2,7 +2,7 @@
 // server: xdotool points at it (it turns red on the screen) and clicks it,
 // and the window goes away.
 #include "SkinWindowSupport.h"
-#include "platform/SdlBackend.h"
+#include "gui/SdlBackend.h"
 #include "skin/ZelSkinNCControls.h"
 #include "skin/ZelSkinPng.h"
 
@@ -14,6 +14,7 @@
 #undef YValue
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -3,10 +3,10 @@
 // button gives that button's answer. The screenshot is kept in the build
 // folder for a person to look at.
 #include "SkinWindowSupport.h"
+#include "gui/SdlBackend.h"
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
-#include "platform/SdlBackend.h"
 #include "skin/ZelSkinDC.h"
 #include "skin/ZelSkinMessageBox.h"
 #include "skin/ZelSkinPng.h"
@@ -22,6 +22,7 @@
 #undef YValue
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

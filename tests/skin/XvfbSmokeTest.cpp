@@ -5,7 +5,7 @@
 // screenshots of the window and of the whole screen are kept.
 #include "SkinWindowSupport.h"
 #include "XvfbSupport.h"
-#include "platform/SdlBackend.h"
+#include "gui/SdlBackend.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinPng.h"
 
@@ -17,6 +17,7 @@
 #include <thread>
 
 using namespace platform;
+using namespace gui;
 
 TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
     VirtualScreen screen;

@@ -2,7 +2,7 @@
 // A virtual X server of the test's own (and, when asked, a window manager on
 // it) for the real-window tests, with a capture of its screen.
 #include "TestSupport.h"
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 #include "skin/ZelSkinImage.h"
 
 #include <chrono>
@@ -207,7 +207,7 @@ inline bool PumpUntil(const std::function<bool()>& cond,
     auto end = std::chrono::steady_clock::now() + bound;
     while (!cond()) {
         if (std::chrono::steady_clock::now() > end) return false;
-        platform::Application()->HandleMessage();
+        gui::Application()->HandleMessage();
     }
     return true;
 }

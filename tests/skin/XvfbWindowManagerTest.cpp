@@ -5,7 +5,7 @@
 // control gets the press.
 #include "SkinWindowSupport.h"
 #include "XvfbSupport.h"
-#include "platform/SdlBackend.h"
+#include "gui/SdlBackend.h"
 #include "skin/ZelSkinPng.h"
 
 #include <csignal>
@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

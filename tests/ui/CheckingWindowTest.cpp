@@ -2,7 +2,7 @@
 #include "HttpTestServer.h"
 #include "TestSupport.h"
 #include "config/UnitAppConfig.h"
-#include "platform/HeadlessBackend.h"
+#include "gui/HeadlessBackend.h"
 #include "platform/Paths.h"
 #include "skin/ZelSkinDC.h"
 #include "skin/ZelSkinPng.h"
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace gui;
 using testsupport::HttpReply;
 using testsupport::HttpRequest;
 using testsupport::HttpTestServer;
@@ -22,10 +23,12 @@ std::string Answer(int files) {
     std::string list;
     for (int i = 0; i < files; ++i) {
         if (i) list += ",";
-        list += R"({"fileName":"f)" + std::to_string(i) +
-                R"(.dll","clientDir":"","fileVer":"1","fileType":"file","fileSize":10,"fileUrl":"http://x/","remark":""})";
+        list +=
+            R"({"fileName":"f)" + std::to_string(i) +
+            R"(.dll","clientDir":"","fileVer":"1","fileType":"file","fileSize":10,"fileUrl":"http://x/","remark":""})";
     }
-    return R"({"errcode":0,"data":{"updateLog":"[\"新功能\"]","appName":"Varnoke","fileList":[)" + list + "]}}";
+    return R"({"errcode":0,"data":{"updateLog":"[\"新功能\"]","appName":"Varnoke","fileList":[)" +
+           list + "]}}";
 }
 
 class CheckingWindow : public ::testing::Test {

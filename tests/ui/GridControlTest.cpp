@@ -1,7 +1,7 @@
 // The grid and the busy indicator on a headless window.
-#include "platform/Controls.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/Timers.h"
+#include "gui/Controls.h"
+#include "gui/HeadlessBackend.h"
+#include "gui/Timers.h"
 #include "skin/ZelSkinDC.h"
 #include "ui/BusyIndicator.h"
 #include "ui/UnitVTGridProxy.h"
@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 
@@ -44,8 +45,10 @@ protected:
         proxy.AttachGrid(&tree.Grid(), &Row::Info(), true);
         proxy.AddColumnDetail("Name", "Name", 150, true);
         rows.resize(30);
-        for (size_t i = 0; i < rows.size(); ++i) rows[i].Name = "row " + std::to_string(i);
-        for (auto& r : rows) proxy.AddRowData(&r);
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i].Name = "row " + std::to_string(i);
+        for (auto& r : rows)
+            proxy.AddRowData(&r);
         window.Show();
         Application()->ProcessMessages();
     }
@@ -90,7 +93,8 @@ TEST_F(OnAWindow, HintShowsAfterThePointerRests) {
     TSurface after = screen->ScreenImage();
     int changed = 0;
     for (int y = p.y; y < p.y + 40; ++y)
-        for (int x = p.x; x < p.x + 80; ++x) changed += before.Pixel(x, y) != after.Pixel(x, y);
+        for (int x = p.x; x < p.x + 80; ++x)
+            changed += before.Pixel(x, y) != after.Pixel(x, y);
     EXPECT_GT(changed, 50);
 }
 
@@ -110,7 +114,8 @@ TEST_F(OnAWindow, BusyIndicatorAdvancesEvery40Ms) {
     TSurface b = screen->ScreenImage();
     int changed = 0;
     for (int y = 200; y < 232; ++y)
-        for (int x = 300; x < 332; ++x) changed += a.Pixel(x, y) != b.Pixel(x, y);
+        for (int x = 300; x < 332; ++x)
+            changed += a.Pixel(x, y) != b.Pixel(x, y);
     EXPECT_GT(changed, 0);
 }
 

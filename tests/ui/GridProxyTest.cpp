@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "platform/Clipboard.h"
+#include "gui/Clipboard.h"
 #include "skin/ZelSkinPng.h"
 #include "ui/UnitVTGridProxy.h"
 #include "update/UnitDownloadFileItem.h"
@@ -34,9 +34,11 @@ public:
                 .Int64("Big", [](const TModel& m) { return m.Big; })
                 .Float("Ratio", [](const TModel& m) { return m.Ratio; })
                 .Boolean("Flag", [](const TModel& m) { return m.Flag; })
-                .Enumeration("Kind", {"kLow", "kHigh"}, [](const TModel& m) { return static_cast<int>(m.Kind); })
+                .Enumeration("Kind", {"kLow", "kHigh"},
+                             [](const TModel& m) { return static_cast<int>(m.Kind); })
                 .Set("Tags", {"tgA", "tgB", "tgC"}, [](const TModel& m) { return m.Tags; })
-                .Object("Picture", "TMemoryStream", [](const TModel& m) -> const void* { return &m.Picture; });
+                .Object("Picture", "TMemoryStream",
+                        [](const TModel& m) -> const void* { return &m.Picture; });
             return ci;
         }();
         return info;
@@ -44,7 +46,8 @@ public:
     const rtti::ClassInfo& GetClassInfo() const override { return StaticClassInfo(); }
 };
 
-TModel Model(std::string name, int count, double ratio = 0, bool flag = false, TKind kind = TKind::kLow) {
+TModel Model(std::string name, int count, double ratio = 0, bool flag = false,
+             TKind kind = TKind::kLow) {
     TModel m;
     m.Name = std::move(name);
     m.Count = count;
@@ -68,7 +71,9 @@ protected:
         models.push_back(std::make_unique<TModel>(std::move(m)));
         return models.back().get();
     }
-    std::string Cell(TVTRowData* row, int gridColumn) { return grid.GetText(row->BindNode, gridColumn); }
+    std::string Cell(TVTRowData* row, int gridColumn) {
+        return grid.GetText(row->BindNode, gridColumn);
+    }
     // Clicks the header of a grid column through the grid's own input path.
     void ClickHeader(int gridColumn) {
         int x = grid.Header().Column(gridColumn)->HeaderRect().Left + 10;
@@ -77,7 +82,8 @@ protected:
     }
     std::vector<std::string> ColumnTexts(int gridColumn) {
         std::vector<std::string> out;
-        for (TVirtualNode* n : grid.VisibleNodes()) out.push_back(grid.GetText(n, gridColumn));
+        for (TVirtualNode* n : grid.VisibleNodes())
+            out.push_back(grid.GetText(n, gridColumn));
         return out;
     }
 };
@@ -263,14 +269,14 @@ TEST_F(GridProxy, CopySelectedRowsAsText) {
     TVTRowData* a = proxy.AddRowData(Keep(Model("a", 1)));
     TVTRowData* b = proxy.AddRowData(Keep(Model("b", 2)));
     proxy.AddRowData(Keep(Model("c", 3)));
-    platform::SetClipboardText("old");
+    gui::SetClipboardText("old");
     proxy.CopySelected();
-    EXPECT_EQ(platform::GetClipboardText(), ""); // nothing selected, nothing focused
+    EXPECT_EQ(gui::GetClipboardText(), ""); // nothing selected, nothing focused
 
     grid.SetSelected(a->BindNode, true);
     grid.SetSelected(b->BindNode, true);
     grid.KeyDown(67, ssCtrl); // Ctrl+C reaches the proxy
-    EXPECT_EQ(platform::GetClipboardText(), "a,1\r\nb,2");
+    EXPECT_EQ(gui::GetClipboardText(), "a,1\r\nb,2");
 }
 
 TEST_F(GridProxy, DeleteKeyOnlyWhenEnabled) {
@@ -339,7 +345,8 @@ TEST_F(GridProxy, PicturesFromStreams) {
 TEST_F(GridProxy, HintsOfferTheCellText) {
     TVTProxyColumn* col = proxy.AddColumn("Ratio", "Ratio");
     TVTRowData* row = proxy.AddRowData(Keep(Model("x", 0, 0.125)));
-    int x = grid.Header().Column(1)->HeaderRect().Left + 5, y = grid.NodeRect(row->BindNode).Top + 2;
+    int x = grid.Header().Column(1)->HeaderRect().Left + 5,
+        y = grid.NodeRect(row->BindNode).Top + 2;
     EXPECT_FALSE(grid.HintAt(x, y).show);
     col->ShowHint = true;
     auto hint = grid.HintAt(x, y);

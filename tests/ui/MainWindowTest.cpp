@@ -3,7 +3,7 @@
 #include "HttpTestServer.h"
 #include "TestSupport.h"
 #include "config/UnitAppConfig.h"
-#include "platform/HeadlessBackend.h"
+#include "gui/HeadlessBackend.h"
 #include "platform/Md5.h"
 #include "platform/Paths.h"
 #include "ui/UnitFormUpdateMain.h"
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace gui;
 using testsupport::HttpReply;
 using testsupport::HttpRequest;
 using testsupport::HttpTestServer;
@@ -57,14 +58,16 @@ protected:
         std::string list;
         for (const auto& name : listed) {
             if (!list.empty()) list += ",";
-            list += R"({"fileName":")" + name + R"(","clientDir":"","fileVer":"2","fileType":"file","fileSize":)" +
-                    std::to_string(files["/" + name].size()) + R"(,"fileUrl":")" + server.Url("/" + name) +
-                    R"(","remark":""})";
+            list += R"({"fileName":")" + name +
+                    R"(","clientDir":"","fileVer":"2","fileType":"file","fileSize":)" +
+                    std::to_string(files["/" + name].size()) + R"(,"fileUrl":")" +
+                    server.Url("/" + name) + R"(","remark":""})";
         }
-        return R"({"errcode":0,"data":{"updateLog":")" + updateLog + R"(","appName":"Varnoke 测试","fileList":[)" +
-               list + "]}}";
+        return R"({"errcode":0,"data":{"updateLog":")" + updateLog +
+               R"(","appName":"Varnoke 测试","fileList":[)" + list + "]}}";
     }
-    bool Pump(const std::function<bool()>& done, std::chrono::seconds bound = std::chrono::seconds(30)) {
+    bool Pump(const std::function<bool()>& done,
+              std::chrono::seconds bound = std::chrono::seconds(30)) {
         auto deadline = std::chrono::steady_clock::now() + bound;
         while (!done()) {
             if (std::chrono::steady_clock::now() > deadline) return false;
@@ -151,7 +154,8 @@ TEST_F(MainWindow, ClosingWhileDownloadingAsksAndStopsTheWorkerOnYes) {
     form.Close();
     ASSERT_EQ(screen->MessageBoxes().size(), 1u);
     EXPECT_EQ(screen->MessageBoxes()[0].title, "提示");
-    EXPECT_EQ(screen->MessageBoxes()[0].text, "更新正在进行中,如果强行退出某些更新不会成功,確定退出吗？");
+    EXPECT_EQ(screen->MessageBoxes()[0].text,
+              "更新正在进行中,如果强行退出某些更新不会成功,確定退出吗？");
     EXPECT_TRUE(form.Visible());
     EXPECT_TRUE(form.Downloading());
 
@@ -181,7 +185,8 @@ TEST_F(MainWindow, CancelStopsTheWorkerAndDisablesItself) {
 
 TEST_F(MainWindow, ANewUpdaterCopyStaysWantedAfterALaterWorker) {
     testsupport::WriteFile(root / "updater", "running updater");
-    Serve("updater.exe", "\x7f" "ELF new updater");
+    Serve("updater.exe", "\x7f"
+                         "ELF new updater");
     Serve("b.dll", "second");
     missing = "/b.dll";
     TFormUpdateMain form;
@@ -193,7 +198,8 @@ TEST_F(MainWindow, ANewUpdaterCopyStaysWantedAfterALaterWorker) {
     form.btnStartUpdating.Click(); // this worker stores no updater copy
     ASSERT_TRUE(Pump([&] { return !form.Visible(); }));
     EXPECT_TRUE(AppConfig->NeedUpdateLauncher());
-    EXPECT_EQ(testsupport::ReadFile(root / "_updater.tmp"), "\x7f" "ELF new updater");
+    EXPECT_EQ(testsupport::ReadFile(root / "_updater.tmp"), "\x7f"
+                                                            "ELF new updater");
 }
 
 } // namespace

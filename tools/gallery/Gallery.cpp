@@ -1,7 +1,7 @@
 #include "Gallery.h"
 
-#include "platform/Controls.h"
-#include "platform/Timers.h"
+#include "gui/Controls.h"
+#include "gui/Timers.h"
 #include "skin/ZelSkinButtons.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinForm.h"
@@ -14,6 +14,7 @@
 #include <memory>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 

@@ -3,7 +3,7 @@
 //   gallery --show           shows it in a real window (Escape closes it)
 #include "Gallery.h"
 
-#include "platform/HeadlessBackend.h"
+#include "gui/HeadlessBackend.h"
 
 #include <cstdio>
 
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     }
     std::string out = argc > 1 ? argv[1] : "build/gallery.png";
     // The picture is the composed window; no display is needed for it.
-    platform::UseHeadlessBackend();
+    gui::UseHeadlessBackend();
     std::string error;
     if (!WriteGallery(out, &error)) {
         std::fprintf(stderr, "gallery: %s: %s\n", out.c_str(), error.c_str());

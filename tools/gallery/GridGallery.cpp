@@ -2,9 +2,9 @@
 // through the grid proxy, a selection, a sort mark and a hint.
 //
 //   gallery_grid <out.png>
-#include "platform/Controls.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/Timers.h"
+#include "gui/Controls.h"
+#include "gui/HeadlessBackend.h"
+#include "gui/Timers.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinDC.h"
 #include "skin/ZelSkinForm.h"
@@ -16,6 +16,7 @@
 #include <cstdio>
 
 using namespace platform;
+using namespace gui;
 
 namespace {
 
@@ -65,8 +66,8 @@ int main(int argc, char** argv) {
         int size, progress;
     };
     TDownloadItemList items;
-    for (Row r : {Row{"Varnoke.exe", 131010, 100}, Row{"report.dll", 25600, 37}, Row{"软件Zip升级包.zip", 348000, 0},
-                  Row{"updater.exe", 16975634, 0}}) {
+    for (Row r : {Row{"Varnoke.exe", 131010, 100}, Row{"report.dll", 25600, 37},
+                  Row{"软件Zip升级包.zip", 348000, 0}, Row{"updater.exe", 16975634, 0}}) {
         auto item = std::make_unique<TDownloadFileItem>();
         item->SetFileName(r.name);
         item->SetFileLen(r.size);

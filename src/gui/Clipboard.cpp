@@ -1,8 +1,9 @@
-#include "platform/Clipboard.h"
+#include "gui/Clipboard.h"
 
 #include <mutex>
 
-namespace platform {
+namespace gui {
+
 namespace {
 
 struct Board {
@@ -47,4 +48,4 @@ void SetClipboardProvider(ClipboardProvider provider) {
     b.provider = std::move(provider);
 }
 
-} // namespace platform
+} // namespace gui

@@ -1,8 +1,10 @@
-#include "platform/HeadlessBackend.h"
+#include "gui/HeadlessBackend.h"
+#include "gui/SdlBackend.h"
 #include "platform/MessageBox.h"
-#include "platform/SdlBackend.h"
 
-namespace platform {
+namespace gui {
+
+using namespace platform;
 namespace {
 TWindowBackend* gBackend = nullptr;
 bool gHeadless = false;
@@ -35,4 +37,4 @@ TWindowBackend* UseSdlBackend() {
     return gHeadless ? nullptr : gBackend;
 }
 
-} // namespace platform
+} // namespace gui

@@ -8,7 +8,20 @@
 #include <cstdint>
 #include <vector>
 
-namespace platform {
+namespace gui {
+
+// Message delivery is a service of the platform below; the windows speak it.
+using platform::HWND;
+using platform::LPARAM;
+using platform::LRESULT;
+using platform::MessageHandler;
+using platform::PostMessageW;
+using platform::RegisterMessageTarget;
+using platform::SendMessageW;
+using platform::UINT;
+using platform::UnregisterMessageTarget;
+using platform::WM_USER;
+using platform::WPARAM;
 
 using DWORD = uint32_t;
 
@@ -265,4 +278,4 @@ struct TMessage {
     LRESULT Result = 0;
 };
 
-} // namespace platform
+} // namespace gui

@@ -1,14 +1,14 @@
 #pragma once
 // Window timers by (window, id): WM_TIMER arrives on the main thread when a
-// message loop runs. Main thread only, like the windows themselves. The clock can be replaced, so tests drive timers with a
-// fake clock.
-#include "platform/WinApi.h"
+// message loop runs. Main thread only, like the windows themselves. The clock can be replaced, so
+// tests drive timers with a fake clock.
+#include "gui/WinApi.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 
-namespace platform {
+namespace gui {
 
 // (Re)starts timer `id` of the window with the interval in milliseconds.
 void SetTimer(HWND window, WPARAM id, uint32_t intervalMs);
@@ -28,4 +28,4 @@ int FireDueTimers();
 // Milliseconds until the next timer is due (0 when one is), none without timers.
 std::optional<uint64_t> TimeToNextTimer();
 
-} // namespace platform
+} // namespace gui

@@ -2,13 +2,13 @@
 // The native side of the windows: a real SDL window on a display, or a
 // virtual screen for tests. The windows call it; it turns native events
 // into calls of TWindow's input functions.
-#include "platform/Controls.h"
+#include "gui/Controls.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace gui {
 
 class TWindowBackend {
 public:
@@ -54,4 +54,4 @@ public:
 TWindowBackend* WindowBackend();
 bool IsHeadless();
 
-} // namespace platform
+} // namespace gui

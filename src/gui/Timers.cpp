@@ -1,10 +1,12 @@
-#include "platform/Timers.h"
+#include "gui/Timers.h"
 
 #include <chrono>
 #include <map>
 #include <vector>
 
-namespace platform {
+namespace gui {
+
+using namespace platform;
 namespace {
 
 struct Timer {
@@ -89,4 +91,4 @@ std::optional<uint64_t> TimeToNextTimer() {
     return best;
 }
 
-} // namespace platform
+} // namespace gui

@@ -1,9 +1,11 @@
-#include "platform/Surface.h"
+#include "gui/Surface.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace platform {
+namespace gui {
+
+using namespace platform;
 
 RECT RECT::Intersect(const RECT& o) const {
     RECT r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
@@ -139,4 +141,4 @@ void DCFillRect(HDC dc, const RECT& r, uint32_t color) {
     ForPixels(dc, r.left, r.top, r.Width(), r.Height(), [&](uint32_t& d, int, int) { d = color; });
 }
 
-} // namespace platform
+} // namespace gui

@@ -1,12 +1,14 @@
-#include "platform/HeadlessBackend.h"
+#include "gui/HeadlessBackend.h"
 
+#include "gui/Timers.h"
 #include "platform/MainThread.h"
 #include "platform/Text.h"
-#include "platform/Timers.h"
 
 #include <algorithm>
 
-namespace platform {
+namespace gui {
+
+using namespace platform;
 
 THeadlessBackend::THeadlessBackend(int screenWidth, int screenHeight)
     : FScreenWidth(screenWidth), FScreenHeight(screenHeight) {
@@ -248,4 +250,4 @@ void THeadlessBackend::ClearMessageBoxes() {
     FBoxes.clear();
 }
 
-} // namespace platform
+} // namespace gui

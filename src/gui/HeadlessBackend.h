@@ -2,14 +2,14 @@
 // The windows without a display: a virtual screen of fixed size, mouse and
 // keyboard driven by the test, the composed windows readable as pixels, and
 // message boxes recorded instead of shown.
+#include "gui/WindowBackend.h"
 #include "platform/MessageBox.h"
-#include "platform/WindowBackend.h"
 
 #include <mutex>
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace gui {
 
 class THeadlessBackend : public TWindowBackend {
 public:
@@ -68,9 +68,9 @@ public:
 
     // Message boxes shown since the start (or the last clear), and the answer
     // given to question boxes.
-    std::vector<MessageBoxRequest> MessageBoxes() const;
+    std::vector<platform::MessageBoxRequest> MessageBoxes() const;
     void ClearMessageBoxes();
-    void SetQuestionAnswer(MessageResult answer) { FAnswer = answer; }
+    void SetQuestionAnswer(platform::MessageResult answer) { FAnswer = answer; }
 
 private:
     struct Native {
@@ -90,9 +90,9 @@ private:
     TCursor FCursor = crDefault;
     std::string FClipboard;
     mutable std::mutex FBoxMutex;
-    std::vector<MessageBoxRequest> FBoxes;
-    MessageResult FAnswer = MessageResult::Yes;
-    MessageBoxPresenter FOldPresenter;
+    std::vector<platform::MessageBoxRequest> FBoxes;
+    platform::MessageResult FAnswer = platform::MessageResult::Yes;
+    platform::MessageBoxPresenter FOldPresenter;
 
     Native* Find(TWindow* window);
     const Native* Find(TWindow* window) const;
@@ -107,4 +107,4 @@ THeadlessBackend* UseHeadlessBackend(int screenWidth = 1280, int screenHeight = 
 // Makes the SDL back-end the one in use; none when SDL cannot open a display.
 TWindowBackend* UseSdlBackend();
 
-} // namespace platform
+} // namespace gui

@@ -1,12 +1,12 @@
 #pragma once
 // The pixels a window is composed into, and the device context that paint
 // messages carry: a surface seen through a translation and a clip.
-#include "platform/WinApi.h"
+#include "gui/WinApi.h"
 
 #include <cstdint>
 #include <vector>
 
-namespace platform {
+namespace gui {
 
 // ARGB32 (A·2²⁴ + R·2¹⁶ + G·2⁸ + B), not premultiplied, row by row.
 struct TSurface {
@@ -42,4 +42,4 @@ void DCFillRect(HDC dc, const RECT& local, uint32_t color);
 // The clip in local coordinates.
 RECT DCLocalClip(HDC dc);
 
-} // namespace platform
+} // namespace gui

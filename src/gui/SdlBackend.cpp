@@ -1,4 +1,4 @@
-#include "platform/SdlBackend.h"
+#include "gui/SdlBackend.h"
 
 #include "platform/MainThread.h"
 #include "platform/Text.h"
@@ -18,7 +18,9 @@
 #include <X11/extensions/shape.h>
 #endif
 
-namespace platform {
+namespace gui {
+
+using namespace platform;
 namespace {
 
 bool gNativeMoveResize = false;
@@ -595,4 +597,4 @@ void* SdlWindowOf(TWindow* window) {
     return window->Peer();
 }
 
-} // namespace platform
+} // namespace gui

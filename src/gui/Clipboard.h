@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-namespace platform {
+namespace gui {
 
 struct ClipboardProvider {
     std::function<void(const std::string& utf8)> set;
@@ -16,4 +16,4 @@ std::string GetClipboardText();
 // An empty provider restores the in-process one.
 void SetClipboardProvider(ClipboardProvider provider);
 
-} // namespace platform
+} // namespace gui

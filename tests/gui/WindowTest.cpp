@@ -2,17 +2,18 @@
 // chaining, send/post from workers during a modal loop, timers on a fake
 // clock, composition order and clipping, mouse routing with capture and
 // hover, emulated caption drag and edge sizing, focus and dialog keys.
-#include "platform/Controls.h"
-#include "platform/HeadlessBackend.h"
+#include "gui/Controls.h"
+#include "gui/HeadlessBackend.h"
+#include "gui/Timers.h"
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
-#include "platform/Timers.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
+using namespace gui;
 using namespace platform;
 
 namespace {

@@ -1,9 +1,9 @@
 #pragma once
 // The SDL2 back-end: each window a borderless native window; our hit test
 // drives caption dragging and edge sizing, XShape (on X11) gives the region.
-#include "platform/WindowBackend.h"
+#include "gui/WindowBackend.h"
 
-namespace platform {
+namespace gui {
 
 // None when SDL's video cannot start.
 TWindowBackend* CreateSdlBackend();
@@ -16,4 +16,4 @@ bool SdlNativeMoveResize();
 // The native window of a shown window (an SDL_Window*), or none.
 void* SdlWindowOf(TWindow* window);
 
-} // namespace platform
+} // namespace gui
