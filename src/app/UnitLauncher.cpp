@@ -31,8 +31,8 @@ std::string ApplicationCommandLine(const std::string& rootPath, const std::strin
 void LaunchApplication() {
     const std::string root = TAppConfig::GetRootPath();
     const std::string loader = AppConfig->LoaderName();
-    const std::string source = platform::NativePath(root + kApplicationName);
-    const std::string target = platform::NativePath(root + loader);
+    const std::string source = root + kApplicationName;
+    const std::string target = root + loader;
     // Another spelling of the same file ("." or ".." parts, a link) is nothing
     // to copy. The copy goes through a temporary file beside the target, so
     // the target is never emptied before the source has been read.

@@ -44,8 +44,8 @@ bool ReplaceUpdater() {
     AppConfig->SetWriteBack(false);
     const std::string name = args[0];
     const std::string root = TAppConfig::GetRootPath();
-    const std::string source = platform::NativePath(root + "_updater.tmp");
-    const std::string target = platform::NativePath(root + name);
+    const std::string source = root + "_updater.tmp";
+    const std::string target = root + name;
     if (!platform::FileExists(source)) {
         platform::ShowErrorBox("找不到文件 : " + source);
         return true;

@@ -19,7 +19,8 @@ std::string DecodeAgentCode(const std::string& bytes) {
 namespace {
 
 std::string LinkNameOf(std::string fileName) {
-    for (size_t p; (p = fileName.find(".exe")) != std::string::npos;) fileName.erase(p, 4);
+    for (size_t p; (p = fileName.find(".exe")) != std::string::npos;)
+        fileName.erase(p, 4);
     return fileName;
 }
 
@@ -29,10 +30,11 @@ void RunUpdater(const ShowMainWindowProc& ShowMainWindow) {
     if (ReplaceUpdater()) return;
 
     if (!AppConfig->LoadError().empty())
-        platform::ShowErrorBox("读取版本记录失败，本次不会保存版本记录 : " + AppConfig->LoadError());
+        platform::ShowErrorBox("读取版本记录失败，本次不会保存版本记录 : " +
+                               AppConfig->LoadError());
 
     const std::string root = TAppConfig::GetRootPath();
-    const std::string agPath = platform::NativePath(root + "ag");
+    const std::string agPath = root + "ag";
     if (!platform::FileExists(agPath)) {
         platform::ShowErrorBox("找不到文件 : " + agPath);
         return;
@@ -51,7 +53,7 @@ void RunUpdater(const ShowMainWindowProc& ShowMainWindow) {
         return;
     }
     const std::string exe = platform::ExecutablePath();
-    const std::string icon = platform::NativePath(root + "Resource\\app.ico");
+    const std::string icon = root + "Resource\\app.ico";
     CreateDesktopShortcut(exe, LinkNameOf(platform::ExtractFileName(exe)),
                           platform::FileExists(icon) ? icon : std::string());
     LaunchApplication();

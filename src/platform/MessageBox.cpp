@@ -1,7 +1,6 @@
 #include "platform/MessageBox.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 
 namespace platform {
@@ -26,14 +25,6 @@ MessageResult WriteMessageBoxLine(const MessageBoxRequest& r) {
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
     return r.buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
-}
-
-bool DisplayAvailable() {
-    auto set = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v && *v;
-    };
-    return !set("UPDATER_HEADLESS") && (set("DISPLAY") || set("WAYLAND_DISPLAY"));
 }
 
 MessageResult ShowMessageBox(const MessageBoxRequest& request) {

@@ -1,22 +1,8 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
-#include <stdexcept>
-#include <system_error>
-#include <unistd.h>
-#include <vector>
 
 namespace platform {
-
-std::string ExecutablePath() {
-    std::vector<char> buf(4096);
-    for (;;) {
-        ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n < 0) throw std::system_error(errno, std::generic_category(), "/proc/self/exe");
-        if (static_cast<size_t>(n) < buf.size()) return std::string(buf.data(), n);
-        buf.resize(buf.size() * 2);
-    }
-}
 
 namespace {
 std::string& FolderOverride() {
@@ -25,14 +11,18 @@ std::string& FolderOverride() {
 }
 } // namespace
 
-void OverrideExecutableFolder(const std::string& folder) { FolderOverride() = folder; }
+void OverrideExecutableFolder(const std::string& folder) {
+    FolderOverride() = folder;
+}
 
 std::string ExecutableFolder() {
     const std::string& forced = FolderOverride();
     return forced.empty() ? ExtractFilePath(ExecutablePath()) : forced;
 }
 
-static size_t LastDelim(const std::string& path) { return path.find_last_of("\\/"); }
+static size_t LastDelim(const std::string& path) {
+    return path.find_last_of("\\/");
+}
 
 std::string ExtractFileName(const std::string& path) {
     size_t p = LastDelim(path);

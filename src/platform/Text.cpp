@@ -1,16 +1,8 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <clocale>
-#include <cwctype>
-#include <iconv.h>
-#include <langinfo.h>
-#include <locale.h>
-#include <wctype.h>
 
 namespace platform {
-namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -32,7 +24,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Decodes one code point at s[i]; invalid sequences yield U+FFFD and one byte.
 char32_t NextUtf8(std::string_view s, size_t& i) {
     unsigned char b = static_cast<unsigned char>(s[i]);
     int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
@@ -62,6 +53,8 @@ char32_t NextUtf8(std::string_view s, size_t& i) {
     return c;
 }
 
+namespace {
+
 std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
     std::u16string u;
     u.reserve(bytes.size() / 2);
@@ -86,80 +79,14 @@ std::string EncodeUtf16(std::string_view utf8, bool bigEndian) {
     return out;
 }
 
-bool IsUtf8Name(const std::string& charset) {
-    std::string n = AsciiLowerCase(charset);
-    return n == "utf-8" || n == "utf8";
-}
-
-// Runs iconv over `in`; bytes it cannot take are replaced and skipped.
-std::string Convert(std::string_view in, const char* to, const char* from, std::string_view bad,
-                    size_t skip) {
-    iconv_t cd = ::iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
-    std::string out;
-    out.reserve(in.size() * 2);
-    char* src = const_cast<char*>(in.data());
-    size_t left = in.size();
-    char buf[4096];
-    while (left > 0) {
-        char* dst = buf;
-        size_t room = sizeof buf;
-        size_t r = ::iconv(cd, &src, &left, &dst, &room);
-        out.append(buf, static_cast<size_t>(dst - buf));
-        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-            out += bad;
-            size_t n = std::min(skip == 0 ? 1 : skip, left);
-            if (skip == 0) { // skip one whole UTF-8 character
-                size_t i = static_cast<size_t>(src - in.data());
-                NextUtf8(in, i);
-                n = i - static_cast<size_t>(src - in.data());
-            }
-            src += n;
-            left -= n;
-            ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    char* dst = buf;
-    size_t room = sizeof buf;
-    ::iconv(cd, nullptr, nullptr, &dst, &room);
-    out.append(buf, static_cast<size_t>(dst - buf));
-    ::iconv_close(cd);
-    return out;
-}
+} // namespace
 
 std::string ValidUtf8(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) AppendUtf8(out, NextUtf8(s, i));
+    for (size_t i = 0; i < s.size();)
+        AppendUtf8(out, NextUtf8(s, i));
     return out;
-}
-
-} // namespace
-
-const std::string& AnsiCharset() {
-    // Never destroyed: version.ini is encoded while the process ends.
-    static const std::string& charset = *new std::string([] {
-        std::string name = "UTF-8";
-        locale_t loc = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
-        if (loc != static_cast<locale_t>(0)) {
-            const char* cs = ::nl_langinfo_l(CODESET, loc);
-            if (cs && *cs) name = cs;
-            ::freelocale(loc);
-        }
-        if (name == "ANSI_X3.4-1968" || name == "ASCII" || name == "US-ASCII") name = "UTF-8";
-        return name;
-    }());
-    return charset;
-}
-
-std::string ToUtf8(std::string_view bytes, const std::string& charset) {
-    if (IsUtf8Name(charset)) return ValidUtf8(bytes);
-    return Convert(bytes, "UTF-8", charset.c_str(), "\xEF\xBF\xBD", 1);
-}
-
-std::string FromUtf8(std::string_view utf8, const std::string& charset) {
-    if (IsUtf8Name(charset)) return std::string(utf8);
-    return Convert(utf8, charset.c_str(), "UTF-8", "?", 0);
 }
 
 std::string DecodeText(std::string_view bytes, TextEncoding* found) {
@@ -176,20 +103,28 @@ std::string DecodeText(std::string_view bytes, TextEncoding* found) {
     }
     if (found) *found = enc;
     switch (enc) {
-    case TextEncoding::Utf8: return ValidUtf8(bytes);
-    case TextEncoding::Utf16LE: return DecodeUtf16(bytes, false);
-    case TextEncoding::Utf16BE: return DecodeUtf16(bytes, true);
-    case TextEncoding::Ansi: break;
+    case TextEncoding::Utf8:
+        return ValidUtf8(bytes);
+    case TextEncoding::Utf16LE:
+        return DecodeUtf16(bytes, false);
+    case TextEncoding::Utf16BE:
+        return DecodeUtf16(bytes, true);
+    case TextEncoding::Ansi:
+        break;
     }
     return ToUtf8(bytes, AnsiCharset());
 }
 
 std::string EncodeText(std::string_view utf8, TextEncoding encoding) {
     switch (encoding) {
-    case TextEncoding::Utf8: return "\xEF\xBB\xBF" + std::string(utf8);
-    case TextEncoding::Utf16LE: return EncodeUtf16(utf8, false);
-    case TextEncoding::Utf16BE: return EncodeUtf16(utf8, true);
-    case TextEncoding::Ansi: break;
+    case TextEncoding::Utf8:
+        return "\xEF\xBB\xBF" + std::string(utf8);
+    case TextEncoding::Utf16LE:
+        return EncodeUtf16(utf8, false);
+    case TextEncoding::Utf16BE:
+        return EncodeUtf16(utf8, true);
+    case TextEncoding::Ansi:
+        break;
     }
     return FromUtf8(utf8, AnsiCharset());
 }
@@ -197,14 +132,16 @@ std::string EncodeText(std::string_view utf8, TextEncoding encoding) {
 std::u32string Utf8ToUtf32(std::string_view utf8) {
     std::u32string out;
     out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) out += NextUtf8(utf8, i);
+    for (size_t i = 0; i < utf8.size();)
+        out += NextUtf8(utf8, i);
     return out;
 }
 
 std::string Utf32ToUtf8(std::u32string_view utf32) {
     std::string out;
     out.reserve(utf32.size());
-    for (char32_t c : utf32) AppendUtf8(out, c > 0x10FFFF ? kReplacement : c);
+    for (char32_t c : utf32)
+        AppendUtf8(out, c > 0x10FFFF ? kReplacement : c);
     return out;
 }
 
@@ -243,22 +180,20 @@ std::string Utf16ToUtf8(std::u16string_view u) {
 
 std::string Trim(std::string_view s) {
     size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
+    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
+        --e;
     return std::string(s.substr(b, e - b));
 }
 
 std::string LowerCase(std::string_view utf8) {
-    static const locale_t loc = [] {
-        locale_t l = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-        return l;
-    }();
     std::u32string u = Utf8ToUtf32(utf8);
     for (char32_t& c : u) {
         if (c < 0x80) {
             if (c >= 'A' && c <= 'Z') c += 32;
-        } else if (loc != static_cast<locale_t>(0)) {
-            c = static_cast<char32_t>(::towlower_l(static_cast<wint_t>(c), loc));
+        } else {
+            c = LowerChar(c);
         }
     }
     return Utf32ToUtf8(u);

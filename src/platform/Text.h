@@ -30,6 +30,13 @@ const std::string& AnsiCharset();
 std::string ToUtf8(std::string_view bytes, const std::string& charset);
 std::string FromUtf8(std::string_view utf8, const std::string& charset);
 
+// One code point at s[i], advancing i; an invalid sequence yields U+FFFD
+// and one byte.
+char32_t NextUtf8(std::string_view s, size_t& i);
+void AppendUtf8(std::string& out, char32_t c);
+// Invalid sequences replaced by U+FFFD.
+std::string ValidUtf8(std::string_view s);
+
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 std::u32string Utf8ToUtf32(std::string_view utf8);
@@ -40,6 +47,8 @@ std::string Utf32ToUtf8(std::u32string_view utf32);
 std::string Trim(std::string_view s);
 // Unicode-aware lower-casing (not only A to Z).
 std::string LowerCase(std::string_view utf8);
+// The lower-case form of one character, by the system's tables.
+char32_t LowerChar(char32_t c);
 // A to Z only; for names compared the way the INI file and JSON members are.
 std::string AsciiLowerCase(std::string_view s);
 std::string AsciiUpperCase(std::string_view s);

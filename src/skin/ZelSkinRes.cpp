@@ -100,11 +100,10 @@ bool LoadBmp(const std::string& bytes, TZelSkinImage& image) {
 } // namespace
 
 bool LoadSkinPictureFile(const std::string& FileName, TZelSkinImage& image) {
-    const std::string path = platform::NativePath(FileName);
-    if (EndsWithPngExtension(FileName)) return LoadPngFromFile(path, image);
+    if (EndsWithPngExtension(FileName)) return LoadPngFromFile(FileName, image);
     std::string bytes;
     try {
-        bytes = platform::ReadWholeFile(path);
+        bytes = platform::ReadWholeFile(FileName);
     } catch (const std::exception&) {
         return false;
     }
@@ -126,7 +125,7 @@ TZelSkinResManager::TZelSkinResManager(TZelSkinImageList* imageList)
 TZelSkinImage* TZelSkinResManager::GetImageByName(const TZelResID& ResID) {
     const std::string key = NameKey(ResID);
     if (key.empty()) return nullptr;
-    if (platform::FileExists(platform::NativePath(ResID))) {
+    if (platform::FileExists(ResID)) {
         if (TZelSkinImage* img = GetImageByFileName(ResID)) return img;
     }
     if (!FImageList) return nullptr;

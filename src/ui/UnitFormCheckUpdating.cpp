@@ -78,7 +78,7 @@ void TFormCheckUpdating::QueryFinished() {
     FAppName = FThreadWork->AppName();
     FUpdateLog = FThreadWork->UpdateLog();
     FThreadWork = nullptr;
-    const std::string leftover = NativePath(TAppConfig::GetRootPath() + "_updater.tmp");
+    const std::string leftover = TAppConfig::GetRootPath() + "_updater.tmp";
     if (FileExists(leftover)) DeleteFile(leftover);
     act.SetAnimate(false);
     Close();

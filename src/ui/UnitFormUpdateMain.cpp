@@ -188,7 +188,7 @@ void TFormUpdateMain::FormCreate() {
         return;
     }
     TZelSkinImage logo;
-    const std::string icon = NativePath(TAppConfig::GetRootPath() + "Resource\\app.ico");
+    const std::string icon = TAppConfig::GetRootPath() + "Resource\\app.ico";
     if (!FileExists(icon) || !LoadPictureFromFile(icon, logo)) logo = ApplicationIcon(48);
     imgLogo.SetPicture(logo);
 

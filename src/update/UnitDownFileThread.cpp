@@ -9,10 +9,7 @@
 #include "update/zip/ZipArchive.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -37,11 +34,14 @@ bool ClimbsOut(const std::string& relative) {
     return false;
 }
 
-// The temporary file of a transfer, created anew: another process that still
-// holds an older file of that name keeps its own copy.
-int CreateTempFile(const std::string& path) {
-    ::unlink(path.c_str());
-    return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+// Where a transfer is written. A plain file goes to its temporary name and is
+// renamed over its target. A package is unpacked from its temporary name. A
+// new updater appears at its temporary name only whole, for the hand-off.
+std::unique_ptr<platform::TTempFile> OpenTransferFile(const TDownloadFileItem* item) {
+    if (item->FileType() == "zip")
+        return std::make_unique<platform::TTempFile>(item->FileTempName, item->FileTempName);
+    if (item->IsLauncher()) return std::make_unique<platform::TTempFile>(item->FileTempName);
+    return std::make_unique<platform::TTempFile>(item->FileFullName, item->FileTempName);
 }
 
 } // namespace
@@ -131,41 +131,21 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         item->HasDownload = false;
         item->Progress = 0;
         const std::string url = item->FileUrl + "?" + NewRequestToken();
-        const std::string tempName = platform::NativePath(item->FileTempName);
-        int fd = CreateTempFile(tempName);
-        if (fd < 0)
-            throw platform::FileError(tempName, std::error_code(errno, std::generic_category()));
+        std::unique_ptr<platform::TTempFile> file = OpenTransferFile(item);
         TBackgroundDigest digest;
-        try {
-            DoDownloadItemNotify();
-            item->StartTime = platform::GetTickCount();
-            // The digest is taken from the same bytes as they are written, on a
-            // thread of its own, which spares reading the whole file back.
-            FHttpClient->Get(
-                url,
-                [&](long, int64_t announced) { ClientWorkBegin(announced < 0 ? 0 : announced); },
-                [&](const char* data, size_t size) {
-                    while (size > 0) {
-                        ssize_t n = ::write(fd, data, size);
-                        if (n < 0) {
-                            if (errno == EINTR) continue;
-                            throw platform::FileError(
-                                tempName, std::error_code(errno, std::generic_category()));
-                        }
-                        digest.Update(data, static_cast<size_t>(n));
-                        data += n;
-                        size -= static_cast<size_t>(n);
-                    }
-                    return true;
-                },
-                [&](int64_t count) { ClientWork(count); });
-            item->LocalMd5 = digest.HexDigest();
-        } catch (...) {
-            ::close(fd);
-            throw;
-        }
-        if (::close(fd) != 0)
-            throw platform::FileError(tempName, std::error_code(errno, std::generic_category()));
+        DoDownloadItemNotify();
+        item->StartTime = platform::GetTickCount();
+        // The digest is taken from the same bytes as they are written, on a
+        // thread of its own, which spares reading the whole file back.
+        FHttpClient->Get(
+            url, [&](long, int64_t announced) { ClientWorkBegin(announced < 0 ? 0 : announced); },
+            [&](const char* data, size_t size) {
+                file->Write(data, size);
+                digest.Update(data, size);
+                return true;
+            },
+            [&](int64_t count) { ClientWork(count); });
+        item->LocalMd5 = digest.HexDigest();
 
         if (static_cast<int64_t>(item->TotalBytes) != item->ReceivedBytes) {
             FErrorText = kIncomplete;
@@ -176,7 +156,10 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
             FErrorText = "文件校验失败(MD5不一致)";
             return false;
         }
-        return ApplyDownloadedFile(item);
+        // What was received stays at its temporary name when it cannot be put
+        // in place; only a new updater appears there whole or not at all.
+        if (!item->IsLauncher()) file->Keep();
+        return ApplyDownloadedFile(item, *file);
     } catch (const platform::HttpError& e) {
         using Kind = platform::HttpError::Kind;
         if (e.GetKind() == Kind::Socket && e.OsCode() == ECONNREFUSED) {
@@ -200,32 +183,31 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
     return false;
 }
 
-bool TDownFileThread::ApplyDownloadedFile(TDownloadFileItem* item) {
+bool TDownFileThread::ApplyDownloadedFile(TDownloadFileItem* item, platform::TTempFile& file) {
     if (!CreateFileFolders(item)) {
         FErrorText = kFolderFailed;
         return false;
     }
     // Only exactly "zip" is a package: the item's paths were formed that way.
     if (item->FileType() == "zip") {
-        ExtractZipPackage(item);
-        item->SetLocalVer(item->FileVer());
-        item->UpdateLocalFileVersion();
-        return true;
-    }
-    if (item->IsLauncher()) {
-        platform::SetExecutable(platform::NativePath(item->FileTempName));
+        file.Close();
+        zip::ExtractZipTo(file.Path(), item->FilePath);
+        platform::DeleteFile(file.Path());
+    } else if (item->IsLauncher()) {
+        file.Commit(true);
+        platform::SetExecutable(item->FileTempName);
         FNeedUpdateLauncher = true;
-        item->SetLocalVer(item->FileVer());
-        item->UpdateLocalFileVersion();
-        return true;
+    } else {
+        try {
+            file.Commit(false);
+        } catch (const platform::FileError&) {
+            FErrorText = kCopyFailed;
+            return false;
+        }
     }
-    if (MoveTempFile(item->FileTempName, item->FileFullName)) {
-        item->SetLocalVer(item->FileVer());
-        item->UpdateLocalFileVersion();
-        return true;
-    }
-    FErrorText = kCopyFailed;
-    return false;
+    item->SetLocalVer(item->FileVer());
+    item->UpdateLocalFileVersion();
+    return true;
 }
 
 bool TDownFileThread::CreateFileFolders(TDownloadFileItem* item) {
@@ -240,20 +222,9 @@ bool TDownFileThread::CreateFileFolders(TDownloadFileItem* item) {
         start = end + 1;
         if (platform::Trim(part).empty()) continue;
         path += part + "\\";
-        std::string native = platform::NativePath(path);
-        if (!platform::DirectoryExists(native) && !platform::CreateFolder(native)) return false;
+        if (!platform::DirectoryExists(path) && !platform::CreateFolder(path)) return false;
     }
     return true;
-}
-
-bool TDownFileThread::MoveTempFile(const std::string& source, const std::string& target) {
-    return !platform::MoveFileOver(platform::NativePath(source), platform::NativePath(target));
-}
-
-void TDownFileThread::ExtractZipPackage(TDownloadFileItem* item) {
-    const std::string package = platform::NativePath(item->FileTempName);
-    zip::ExtractZipTo(package, item->FilePath);
-    platform::DeleteFile(package);
 }
 
 void TDownFileThread::ClientWorkBegin(int64_t announced) {

@@ -1,6 +1,7 @@
 #pragma once
 // The download worker: fetches the items that need it one after another,
 // puts each in place and reports progress to the window on the main thread.
+#include "platform/Files.h"
 #include "platform/Http.h"
 #include "platform/Thread.h"
 #include "update/UnitDownloadFileItem.h"
@@ -59,10 +60,8 @@ protected:
 
 private:
     bool DownloadOneFile(TDownloadFileItem* item);
-    bool ApplyDownloadedFile(TDownloadFileItem* item);
+    bool ApplyDownloadedFile(TDownloadFileItem* item, platform::TTempFile& file);
     bool CreateFileFolders(TDownloadFileItem* item);
-    bool MoveTempFile(const std::string& source, const std::string& target);
-    void ExtractZipPackage(TDownloadFileItem* item);
     void ClientWorkBegin(int64_t announced);
     void ClientWork(int64_t count);
     void DoDownloadItemNotify();

@@ -23,7 +23,7 @@ std::string UrlDecode(const std::string& s) {
     for (size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
         auto hex = [](char h) {
-            return h >= '0' && h <= '9' ? h - '0'
+            return h >= '0' && h <= '9'   ? h - '0'
                    : h >= 'a' && h <= 'f' ? h - 'a' + 10
                    : h >= 'A' && h <= 'F' ? h - 'A' + 10
                                           : -1;
@@ -75,12 +75,15 @@ const rtti::ClassInfo& TDownloadFileItem::StaticClassInfo() {
     return info;
 }
 
-const rtti::ClassInfo& TDownloadFileItem::GetClassInfo() const { return StaticClassInfo(); }
+const rtti::ClassInfo& TDownloadFileItem::GetClassInfo() const {
+    return StaticClassInfo();
+}
 
 std::string TDownloadFileItem::LocalFileNameFor(const std::string& fileName,
                                                 const std::string& location) {
     const std::string root = TAppConfig::GetRootPath();
-    if (platform::LowerCase(fileName) == kLauncherName) return root + AppConfig->ApplicationFileName();
+    if (platform::LowerCase(fileName) == kLauncherName)
+        return root + AppConfig->ApplicationFileName();
     return root + TAppConfig::MakeFolderName(location) + fileName;
 }
 
@@ -133,7 +136,7 @@ int32_t TDownloadFileItem::ReadLocalFileVersion() {
 void TDownloadFileItem::CompareWithLocalFile(TLocalDigests* digests) {
     SetAction(ACTION_IGNORE);
     NeedDownload = false;
-    if (FileFullName.empty() || !platform::FileExists(platform::NativePath(FileFullName))) {
+    if (FileFullName.empty() || !platform::FileExists(FileFullName)) {
         SetAction(ACTION_NEW);
         NeedDownload = true;
         SetLocalVer(0);
@@ -149,15 +152,17 @@ void TDownloadFileItem::CompareWithLocalFile(TLocalDigests* digests) {
 }
 
 std::string TDownloadFileItem::GetLocalFileMD5(TLocalDigests* digests) {
-    const std::string path = platform::NativePath(FileFullName);
     try {
-        return digests ? digests->Get(path) : platform::Md5File(path);
+        return digests ? digests->Get(FileFullName) : platform::Md5File(FileFullName);
     } catch (const platform::FileError& e) {
-        throw std::runtime_error("无法读取本地文件 : " + path + " (" + e.Code().message() + ")");
+        throw std::runtime_error("无法读取本地文件 : " + e.Path() + " (" + e.Code().message() +
+                                 ")");
     }
 }
 
-bool TDownloadFileItem::IsLauncher() const { return platform::LowerCase(FileName()) == kLauncherName; }
+bool TDownloadFileItem::IsLauncher() const {
+    return platform::LowerCase(FileName()) == kLauncherName;
+}
 
 std::string TDownloadFileItem::DisplayFileName() const {
     return FileType() == kZipType ? "软件Zip升级包" : FileName();

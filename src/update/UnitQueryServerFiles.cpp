@@ -23,15 +23,19 @@ std::string& HostOverride() {
 }
 } // namespace
 
-void OverrideUpdateServerHost(const std::string& host) { HostOverride() = host; }
+void OverrideUpdateServerHost(const std::string& host) {
+    HostOverride() = host;
+}
 
 std::string UpdateCheckUrl() {
-    const std::string& host = HostOverride().empty() ? std::string(UPDATER_SERVER_HOST) : HostOverride();
+    const std::string& host =
+        HostOverride().empty() ? std::string(UPDATER_SERVER_HOST) : HostOverride();
     return "http://" + host + "/Service/UserService.ashx?GetFileList";
 }
 
 std::string BuildCheckData(const std::string& agentCode) {
-    return "{\"agentID\":\"" + JsonEscape(agentCode) + "\",\"supportZip\":true,\"appID\":\"Varnoke\"}";
+    return "{\"agentID\":\"" + JsonEscape(agentCode) +
+           "\",\"supportZip\":true,\"appID\":\"Varnoke\"}";
 }
 
 void TQueryServerFiles::Execute() {
@@ -89,8 +93,8 @@ void TQueryServerFiles::ParseResponse(const std::string& text) {
         if (!entry.IsObject()) break;
         std::string name = ReadOptionalText(entry, "fileName");
         if (name.empty()) continue;
-        std::string path = platform::NativePath(
-            TDownloadFileItem::LocalFileNameFor(name, ReadOptionalText(entry, "clientDir")));
+        std::string path =
+            TDownloadFileItem::LocalFileNameFor(name, ReadOptionalText(entry, "clientDir"));
         if (platform::FileExists(path)) local.push_back(path);
     }
     TLocalDigests digests(std::move(local));

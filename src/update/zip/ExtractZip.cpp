@@ -2,20 +2,16 @@
 #include "platform/Paths.h"
 #include "update/zip/ZipArchive.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 #include <unordered_set>
 #include <vector>
 
 namespace zip {
 namespace {
 
-std::string Reason(int error) {
-    return " (" + std::error_code(error, std::generic_category()).message() + ")";
+std::string Reason(std::error_code code) {
+    return " (" + code.message() + ")";
 }
 
 // A name that would land outside the unpacking folder: absolute, with a drive
@@ -62,8 +58,9 @@ public:
         }
         for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
             std::string prefix = folder.substr(0, *it);
-            if (!platform::CreateFolder(prefix))
-                throw ZipError("创建文件夹失败 : " + prefix + Reason(errno));
+            std::error_code error;
+            if (!platform::CreateFolder(prefix, &error))
+                throw ZipError("创建文件夹失败 : " + prefix + Reason(error));
         }
         FKnownFolders.insert(folder);
     }
@@ -72,54 +69,19 @@ public:
         std::string folder = platform::ExtractFilePath(target);
         EnsureFolder(folder);
 
-        // Our own name rather than mkstemp's: the file is created with the
-        // umask's permissions instead of 0600 and needs no extra chmod.
-        std::string temp;
-        int fd = -1;
-        for (int attempt = 0; fd < 0; ++attempt) {
-            temp = folder + ".~unzip-" + std::to_string(::getpid()) + "-" +
-                   std::to_string(FTempCounter++) + ".tmp";
-            fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd < 0 && (errno != EEXIST || attempt > 100))
-                throw ZipError("写入文件失败 : " + target + Reason(errno));
-        }
         try {
-            struct stat old;
-            if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-                ::fchmod(fd, old.st_mode & 07777);
-            FArchive.Read(entry, [&](const char* data, size_t size) {
-                while (size > 0) {
-                    ssize_t n = ::write(fd, data, size);
-                    if (n < 0) {
-                        if (errno == EINTR) continue;
-                        throw ZipError("写入文件失败 : " + target + Reason(errno));
-                    }
-                    data += n;
-                    size -= static_cast<size_t>(n);
-                }
-            });
-            auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                          ModificationTime(entry).time_since_epoch())
-                          .count();
-            struct timespec times[2] = {{0, UTIME_OMIT},
-                                        {static_cast<time_t>(ns / 1000000000), ns % 1000000000}};
-            ::futimens(fd, times);
-            int closed = ::close(fd);
-            fd = -1;
-            if (closed != 0) throw ZipError("写入文件失败 : " + target + Reason(errno));
-            if (::rename(temp.c_str(), target.c_str()) != 0)
-                throw ZipError("写入文件失败 : " + target + Reason(errno));
-        } catch (...) {
-            if (fd >= 0) ::close(fd);
-            ::unlink(temp.c_str());
-            throw;
+            platform::TTempFile file(target);
+            FArchive.Read(entry, [&](const char* data, size_t size) { file.Write(data, size); });
+            file.SetTimes(ModificationTime(entry));
+            file.Commit(false);
+        } catch (const platform::FileError& e) {
+            throw ZipError("写入文件失败 : " + target + Reason(e.Code()));
         }
     }
 
 private:
     ZipArchive& FArchive;
     std::unordered_set<std::string> FKnownFolders;
-    unsigned FTempCounter = 0;
     uint32_t FLastDosStamp = 0;
     platform::FileTime FLastTime{};
     bool FHaveTime = false;

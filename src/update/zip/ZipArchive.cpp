@@ -3,13 +3,9 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <ctime>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace zip {
@@ -73,8 +69,8 @@ std::string Cp437ToUtf8(std::string_view bytes) {
 }
 
 // The reason of the last failed call; strerror is not safe on a worker thread.
-std::string ErrnoText() {
-    return " (" + std::error_code(errno, std::generic_category()).message() + ")";
+std::string Reason(std::error_code code) {
+    return " (" + code.message() + ")";
 }
 
 const char* MethodName(uint16_t method) {
@@ -110,7 +106,7 @@ const char* MethodName(uint16_t method) {
 
 struct ZipArchive::Impl {
     std::string path;
-    int fd = -1;
+    std::unique_ptr<platform::TFileReader> file;
     uint64_t size = 0;
     // Where the central directory begins: every entry's data lies before it.
     uint64_t dataEnd = 0;
@@ -124,7 +120,6 @@ struct ZipArchive::Impl {
 
     ~Impl() {
         if (streamReady) inflateEnd(&stream);
-        if (fd >= 0) ::close(fd);
     }
 
     [[noreturn]] void Corrupt(const std::string& what) const {
@@ -136,17 +131,13 @@ struct ZipArchive::Impl {
 
     void ReadAt(uint64_t offset, char* dst, size_t count) {
         if (offset > size || count > size - offset) Corrupt("文件不完整");
-        while (count > 0) {
-            ssize_t n = ::pread(fd, dst, count, static_cast<off_t>(offset));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw ZipError("读取压缩包失败 : " + path + ErrnoText());
-            }
-            if (n == 0) Corrupt("文件不完整"); // shrank while we read it
-            dst += n;
-            count -= static_cast<size_t>(n);
-            offset += static_cast<uint64_t>(n);
+        size_t n = 0;
+        try {
+            n = file->ReadAt(offset, dst, count);
+        } catch (const platform::FileError& e) {
+            throw ZipError("读取压缩包失败 : " + path + Reason(e.Code()));
         }
+        if (n != count) Corrupt("文件不完整"); // shrank while we read it
     }
 
     // count bytes at offset (count <= kBlockSize), valid until the next call.
@@ -177,12 +168,13 @@ platform::FileTime DosTimeToFileTime(uint16_t dosDate, uint16_t dosTime) {
 ZipArchive::ZipArchive(const std::string& path) : FPath(path), FImpl(std::make_unique<Impl>()) {
     Impl& z = *FImpl;
     z.path = path;
-    z.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (z.fd < 0) throw ZipError("打开压缩包失败 : " + path + ErrnoText());
-    struct stat st;
-    if (::fstat(z.fd, &st) != 0) throw ZipError("打开压缩包失败 : " + path + ErrnoText());
-    if (!S_ISREG(st.st_mode)) throw ZipError("打开压缩包失败 : " + path + " (不是文件)");
-    z.size = static_cast<uint64_t>(st.st_size);
+    try {
+        z.file = std::make_unique<platform::TFileReader>(path);
+    } catch (const platform::FileError& e) {
+        const bool folder = e.Code() == std::errc::is_a_directory;
+        throw ZipError("打开压缩包失败 : " + path + (folder ? " (不是文件)" : Reason(e.Code())));
+    }
+    z.size = z.file->Size();
 
     // End-of-central-directory record: the last one whose comment reaches the
     // end of the file exactly; failing that, the last one that fits.

@@ -1,8 +1,8 @@
 #pragma once
 // A small zip reader over zlib. We read the archives ourselves because the
-// entry names follow exact rules (Unicode-path field, UTF-8 only when every
-// entry says so, else code page 437) that general archive libraries decide
-// differently, and the same code has to build for Win32 later.
+// entry names follow exact rules (Unicode-path field, else UTF-8 or code page
+// 437 by each entry's own flag) that general archive libraries decide
+// differently, and the same code builds for Linux and Windows.
 #include "platform/Files.h"
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -54,22 +55,63 @@ bool IsProgramHead(std::string_view head) {
     return head.substr(0, 4) == "\177ELF" || head.substr(0, 2) == "#!";
 }
 
+struct timespec ToTimespec(FileTime time) {
+    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+    struct timespec t;
+    t.tv_sec = static_cast<time_t>(ns / 1000000000);
+    t.tv_nsec = static_cast<long>(ns % 1000000000);
+    if (t.tv_nsec < 0) {
+        t.tv_nsec += 1000000000;
+        t.tv_sec -= 1;
+    }
+    return t;
+}
+
+// The mode a file put in place of target gets: the old file's, or for a new
+// one the umask's default with a program's execute bits.
+mode_t ModeForTarget(const std::string& target, int fd) {
+    struct stat old;
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) return old.st_mode & 07777;
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode_t mode = 0666 & ~mask;
+    char head[4] = {};
+    ssize_t n = ::pread(fd, head, sizeof head, 0);
+    if (IsProgramHead(std::string_view(head, n > 0 ? static_cast<size_t>(n) : 0)))
+        mode |= (mode & 0444) >> 2;
+    return mode;
+}
+
+void FlushFolderOf(const std::string& path) {
+    std::string folder = ExtractFilePath(path);
+    Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd >= 0) ::fsync(dir.fd);
+}
+
+unsigned NextTempNumber() {
+    static std::atomic<unsigned> counter{0};
+    return counter++;
+}
+
 } // namespace
 
 FileError::FileError(const std::string& path, std::error_code ec)
     : std::runtime_error(path + ": " + ec.message()), FPath(path), FCode(ec) {}
 
-bool FileExists(const std::string& path) {
+bool FileExists(const std::string& name) {
+    const std::string path = NativePath(name);
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool DirectoryExists(const std::string& path) {
+bool DirectoryExists(const std::string& name) {
+    const std::string path = NativePath(name);
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& name) {
+    const std::string path = NativePath(name);
     Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (f.fd < 0) throw FileError(path, LastError());
     struct stat st;
@@ -90,8 +132,9 @@ std::string ReadWholeFile(const std::string& path) {
     return data;
 }
 
-std::error_code CopyFileOver(const std::string& source, const std::string& target,
+std::error_code CopyFileOver(const std::string& sourceName, const std::string& targetName,
                              bool makeExecutable) {
+    const std::string source = NativePath(sourceName), target = NativePath(targetName);
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0) return LastError();
     struct stat st;
@@ -120,7 +163,8 @@ std::error_code CopyFileOver(const std::string& source, const std::string& targe
     return {};
 }
 
-void WriteFileAtomic(const std::string& path, const std::string& data) {
+void WriteFileAtomic(const std::string& file, const std::string& data) {
+    const std::string path = NativePath(file);
     std::string tmpl = path + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
@@ -150,13 +194,12 @@ void WriteFileAtomic(const std::string& path, const std::string& data) {
     }
 
     if (::rename(tmp.c_str(), path.c_str()) != 0) fail(LastError());
-    std::string folder = ExtractFilePath(path);
-    Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd >= 0) ::fsync(dir.fd);
+    FlushFolderOf(path);
 }
 
-std::error_code ReplaceFileWith(const std::string& source, const std::string& target,
+std::error_code ReplaceFileWith(const std::string& sourceName, const std::string& targetName,
                                 bool makeExecutable) {
+    const std::string source = NativePath(sourceName), target = NativePath(targetName);
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0) return LastError();
     struct stat st;
@@ -202,7 +245,8 @@ std::error_code ReplaceFileWith(const std::string& source, const std::string& ta
     return {};
 }
 
-std::error_code MoveFileOver(const std::string& source, const std::string& target) {
+std::error_code MoveFileOver(const std::string& sourceName, const std::string& targetName) {
+    const std::string source = NativePath(sourceName), target = NativePath(targetName);
     struct stat st, old;
     if (::stat(source.c_str(), &st) != 0) return LastError();
     mode_t mode = st.st_mode & 07777;
@@ -228,19 +272,25 @@ std::error_code MoveFileOver(const std::string& source, const std::string& targe
 
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa, sb;
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    return ::stat(NativePath(a).c_str(), &sa) == 0 && ::stat(NativePath(b).c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool DeleteFile(const std::string& path) {
-    return ::unlink(path.c_str()) == 0;
+    return ::unlink(NativePath(path).c_str()) == 0;
 }
 
-bool CreateFolder(const std::string& path) {
-    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && DirectoryExists(path));
+bool CreateFolder(const std::string& name, std::error_code* error) {
+    const std::string path = NativePath(name);
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
+    const int code = errno;
+    if (code == EEXIST && DirectoryExists(path)) return true;
+    if (error) *error = std::error_code(code, std::generic_category());
+    return false;
 }
 
-bool SetExecutable(const std::string& path) {
+bool SetExecutable(const std::string& name) {
+    const std::string path = NativePath(name);
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return false;
     mode_t mode = st.st_mode & 07777;
@@ -249,24 +299,135 @@ bool SetExecutable(const std::string& path) {
 
 bool GetFileModificationTime(const std::string& path, FileTime& time) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return false;
+    if (::stat(NativePath(path).c_str(), &st) != 0) return false;
     time = FileTime(std::chrono::duration_cast<FileTime::duration>(
         std::chrono::seconds(st.st_mtim.tv_sec) + std::chrono::nanoseconds(st.st_mtim.tv_nsec)));
     return true;
 }
 
 bool SetFileModificationTime(const std::string& path, FileTime time) {
-    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
-    struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(ns / 1000000000);
-    times[1].tv_nsec = static_cast<long>(ns % 1000000000);
-    if (times[1].tv_nsec < 0) {
-        times[1].tv_nsec += 1000000000;
-        times[1].tv_sec -= 1;
+    struct timespec times[2] = {{0, UTIME_OMIT}, ToTimespec(time)};
+    return ::utimensat(AT_FDCWD, NativePath(path).c_str(), times, 0) == 0;
+}
+
+// ---------------------------------------------------------------------------
+
+struct TTempFile::Handle {
+    int fd = -1;
+    bool hasTime = false;
+    struct timespec time {};
+};
+
+TTempFile::TTempFile(const std::string& target, const std::string& tempPath)
+    : FTarget(NativePath(target)), FHandle(std::make_unique<Handle>()) {
+    if (!tempPath.empty()) {
+        FPath = NativePath(tempPath);
+        ::unlink(FPath.c_str());
+        FHandle->fd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } else {
+        // Our own name rather than mkstemp's: the file gets the umask's
+        // permissions instead of 0600.
+        for (int attempt = 0; FHandle->fd < 0 && attempt < 100; ++attempt) {
+            FPath = FTarget + ".~" + std::to_string(::getpid()) + "-" +
+                    std::to_string(NextTempNumber()) + ".tmp";
+            FHandle->fd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (FHandle->fd < 0 && errno != EEXIST) break;
+        }
     }
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+    if (FHandle->fd < 0) throw FileError(FPath, LastError());
+}
+
+TTempFile::~TTempFile() {
+    if (FHandle->fd >= 0) ::close(FHandle->fd);
+    if (!FCommitted && !FKept) ::unlink(FPath.c_str());
+}
+
+void TTempFile::Write(const void* data, size_t size) {
+    if (FHandle->fd < 0)
+        throw FileError(FPath, std::make_error_code(std::errc::bad_file_descriptor));
+    if (!WriteAll(FHandle->fd, static_cast<const char*>(data), size))
+        throw FileError(FPath, LastError());
+}
+
+void TTempFile::SetTimes(FileTime modified) {
+    FHandle->time = ToTimespec(modified);
+    FHandle->hasTime = true;
+}
+
+void TTempFile::Close() {
+    if (FHandle->fd < 0) return;
+    const int fd = FHandle->fd;
+    FHandle->fd = -1;
+    if (FHandle->hasTime) {
+        struct timespec times[2] = {{0, UTIME_OMIT}, FHandle->time};
+        ::futimens(fd, times);
+    }
+    if (::close(fd) != 0) throw FileError(FPath, LastError());
+}
+
+void TTempFile::Commit(bool durable) {
+    if (FHandle->fd >= 0) {
+        if (::fchmod(FHandle->fd, ModeForTarget(FTarget, FHandle->fd)) != 0)
+            throw FileError(FPath, LastError());
+        if (durable && ::fsync(FHandle->fd) != 0) throw FileError(FPath, LastError());
+        Close();
+    }
+    struct stat old;
+    if (::stat(FTarget.c_str(), &old) == 0 && S_ISDIR(old.st_mode))
+        throw FileError(FTarget, std::make_error_code(std::errc::is_a_directory));
+    if (::rename(FPath.c_str(), FTarget.c_str()) != 0) {
+        // A temporary name on another file system (a folder mounted inside
+        // the installation): copied over instead, as safely.
+        if (errno != EXDEV) throw FileError(FTarget, LastError());
+        if (std::error_code ec = ReplaceFileWith(FPath, FTarget)) throw FileError(FTarget, ec);
+        ::unlink(FPath.c_str());
+    }
+    FCommitted = true;
+    if (durable) FlushFolderOf(FTarget);
+}
+
+// ---------------------------------------------------------------------------
+
+struct TFileReader::Handle {
+    int fd = -1;
+};
+
+TFileReader::TFileReader(const std::string& path)
+    : FPath(NativePath(path)), FHandle(std::make_unique<Handle>()) {
+    FHandle->fd = ::open(FPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (FHandle->fd < 0) throw FileError(FPath, LastError());
+    struct stat st;
+    if (::fstat(FHandle->fd, &st) != 0) throw FileError(FPath, LastError());
+    if (S_ISDIR(st.st_mode))
+        throw FileError(FPath, std::make_error_code(std::errc::is_a_directory));
+    FSize = static_cast<uint64_t>(st.st_size);
+    ::posix_fadvise(FHandle->fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+TFileReader::~TFileReader() {
+    if (FHandle->fd >= 0) ::close(FHandle->fd);
+}
+
+size_t TFileReader::ReadAt(uint64_t offset, void* data, size_t count) {
+    char* dst = static_cast<char*>(data);
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n =
+            ::pread(FHandle->fd, dst + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(FPath, LastError());
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+size_t TFileReader::Read(void* data, size_t count) {
+    size_t n = ReadAt(FPosition, data, count);
+    FPosition += n;
+    return n;
 }
 
 } // namespace platform

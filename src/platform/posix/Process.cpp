@@ -16,7 +16,8 @@ std::error_code StartProcess(const std::string& commandLine, const std::string& 
     if (args.empty() || args[0].empty()) return std::make_error_code(std::errc::invalid_argument);
     args[0] = NativePath(args[0]);
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -53,6 +54,8 @@ void SetProgramArguments(int argc, char** argv) {
     Arguments().assign(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-const std::vector<std::string>& ProgramArguments() { return Arguments(); }
+const std::vector<std::string>& ProgramArguments() {
+    return Arguments();
+}
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/Desktop.h"
 
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
 #include <cstdlib>
@@ -44,11 +45,20 @@ std::string EscapeValue(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -69,11 +79,13 @@ std::string ExecArgument(const std::string& s) {
 
 std::string DesktopFolder() {
     std::string home = Env("HOME");
-    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    while (home.size() > 1 && home.back() == '/')
+        home.pop_back();
     std::string dir = Env("XDG_DESKTOP_DIR");
     if (dir.empty() && !home.empty()) dir = FromUserDirs(home);
     if (dir.empty() && !home.empty()) dir = home + "/Desktop";
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
     return dir;
 }
 
@@ -82,12 +94,17 @@ std::string WriteShortcut(const std::string& folder, const ShortcutSpec& spec) {
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
                        "Version=1.0\n"
-                       "Name=" + EscapeValue(spec.name) + "\n"
-                       "Exec=" + EscapeValue(ExecArgument(spec.target)) + "\n"
-                       "Path=" + EscapeValue(spec.workingDirectory) + "\n";
-    if (!spec.iconPath.empty()) text += "Icon=" + EscapeValue(spec.iconPath) + "\n";
+                       "Name=" +
+                       EscapeValue(spec.name) +
+                       "\n"
+                       "Exec=" +
+                       EscapeValue(ExecArgument(NativePath(spec.target))) +
+                       "\n"
+                       "Path=" +
+                       EscapeValue(NativePath(spec.workingDirectory)) + "\n";
+    if (!spec.iconPath.empty()) text += "Icon=" + EscapeValue(NativePath(spec.iconPath)) + "\n";
     text += "Terminal=false\n";
-    std::string path = folder + "/" + spec.name + ".desktop";
+    std::string path = NativePath(folder) + "/" + spec.name + ".desktop";
     try {
         WriteFileAtomic(path, text);
     } catch (const FileError&) {
