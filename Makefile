@@ -2,9 +2,10 @@
 # UPDATER_SERVER_HOST=host:port builds for another update-server address
 # (e.g. when the demo's port is busy); the build folder keeps it.
 BUILD ?= build
+BUILD_WIN ?= build-win
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build demo test bench clean
+.PHONY: setup configure build demo test bench clean windows configure-windows test-windows
 
 setup:
 	./scripts/setup-deps
@@ -25,5 +26,17 @@ test: build
 bench: build
 	./scripts/bench $(BUILD)
 
+# The Windows build: a static updater.exe and its tests, run under Wine.
+configure-windows: setup
+	cmake -S . -B $(BUILD_WIN) -G Ninja $(if $(CI),-DUPDATER_WERROR=ON) \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64.cmake \
+	  $(if $(UPDATER_SERVER_HOST),-DUPDATER_SERVER_HOST=$(UPDATER_SERVER_HOST))
+
+windows: configure-windows
+	cmake --build $(BUILD_WIN) -j $(JOBS)
+
+test-windows: windows
+	ctest --test-dir $(BUILD_WIN) --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD_WIN)

@@ -1,0 +1,1 @@
+#include "platform/Md5.h"
