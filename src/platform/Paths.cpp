@@ -35,8 +35,11 @@ std::string ExtractFilePath(const std::string& path) {
 }
 
 std::string NativePath(const std::string& path) {
+    // Windows takes both separators but reports its own; names compare and
+    // print alike when they are made native everywhere.
+    constexpr char kOther = kPathDelim == '\\' ? '/' : '\\';
     std::string out = path;
-    if constexpr (kPathDelim != '\\') std::replace(out.begin(), out.end(), '\\', kPathDelim);
+    std::replace(out.begin(), out.end(), kOther, kPathDelim);
     return out;
 }
 

@@ -26,8 +26,9 @@ std::string ExtractFileName(const std::string& path);
 // Up to and including the last separator ('\\' or '/'); empty when there is none.
 std::string ExtractFilePath(const std::string& path);
 
-// Backslashes become the native separator. Used wherever a name touches the
-// file system; the names themselves keep their backslashes as data.
+// Backslashes become the native separator (on Windows, forward slashes
+// become backslashes). Used wherever a name touches the file system; the
+// names themselves keep their backslashes as data.
 std::string NativePath(const std::string& path);
 
 } // namespace platform
