@@ -1,6 +1,7 @@
 #include "platform/MessageBox.h"
 
-#include <cstdio>
+#include "platform/Console.h"
+
 #include <mutex>
 
 namespace platform {
@@ -22,8 +23,7 @@ MessageResult WriteMessageBoxLine(const MessageBoxRequest& r) {
     std::string line = r.title + ": " + r.text;
     for (char& c : line)
         if (c == '\n' || c == '\r') c = ' ';
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    WriteStandardError(line + "\n");
     return r.buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
 }
 
@@ -34,7 +34,7 @@ MessageResult ShowMessageBox(const MessageBoxRequest& request) {
         presenter = Current().presenter;
     }
     if (presenter) return presenter(request);
-    return WriteMessageBoxLine(request);
+    return DisplayAvailable() ? ShowSystemMessageBox(request) : WriteMessageBoxLine(request);
 }
 
 void ShowErrorBox(const std::string& text) {

@@ -28,12 +28,18 @@ void ShowErrorBox(const std::string& text);
 // Replaces the presenter; an empty one restores the default. Returns the old one.
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
 
-// The default presenter: "title: text" as one line on standard error (line
-// breaks become blanks); a question is answered Yes.
+// "title: text" as one line on standard error (line breaks become blanks);
+// a question is answered Yes. The default presenter without a display.
 MessageResult WriteMessageBoxLine(const MessageBoxRequest& request);
 
-// True when a display can be used: DISPLAY or WAYLAND_DISPLAY is set and
-// UPDATER_HEADLESS is not.
+// The system's own box, the default presenter when a display is available.
+// Windows: MessageBoxW, owned by the process's active window, modal to it;
+// when the box cannot be shown, the line above. POSIX has no box of its own
+// below the skin: the line above.
+MessageResult ShowSystemMessageBox(const MessageBoxRequest& request);
+
+// True when a display can be used and UPDATER_HEADLESS is not set (or empty).
+// POSIX: DISPLAY or WAYLAND_DISPLAY is set. Windows: always one otherwise.
 bool DisplayAvailable();
 
 } // namespace platform

@@ -2,6 +2,7 @@
 // read at offsets.
 #include "TestSupport.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,8 @@ TEST(TempFile, CommitReplacesTheTargetWithTheWrittenBytesAndTime) {
     const FileTime stamp = std::chrono::system_clock::from_time_t(1600000000);
     for (bool durable : {false, true}) {
         TTempFile file(SystemName(dir, "sub\\a.dll"));
-        EXPECT_EQ(file.Path().find('\\'), std::string::npos) << file.Path();
+        EXPECT_EQ(file.Path().find(kPathDelim == '/' ? '\\' : '/'), std::string::npos)
+            << file.Path();
         file.Write("new ", 4);
         file.Write(durable ? "durable" : "quick", durable ? 7 : 5);
         file.SetTimes(stamp);
@@ -83,7 +85,7 @@ TEST(TempFile, AMissingFolderFailsAtOnceWithThePath) {
         TTempFile file(dir / "missing/target");
         FAIL();
     } catch (const FileError& e) {
-        EXPECT_NE(e.Path().find(dir / "missing"), std::string::npos);
+        EXPECT_NE(e.Path().find(NativePath(dir / "missing")), std::string::npos);
         EXPECT_EQ(e.Code(), std::errc::no_such_file_or_directory);
     }
 }
@@ -109,6 +111,28 @@ TEST(FileReader, ReadsAtOffsetsAndInOrder) {
 
     EXPECT_THROW(TFileReader{dir.Path()}, FileError);
     EXPECT_THROW(TFileReader{dir / "missing"}, FileError);
+}
+
+// Hashing a file must never stand in the way of the program that owns it.
+TEST(FileReader, OthersMayWriteReplaceAndDeleteTheFileMeanwhile) {
+    TempDir dir;
+    testsupport::WriteFile(dir / "f", "0123456789");
+    TFileReader reader(dir / "f");
+    testsupport::WriteFile(dir / "f", "abcdefghij");
+    char buf[4];
+    ASSERT_EQ(reader.ReadAt(2, buf, 4), 4u);
+    EXPECT_EQ(std::string(buf, 4), "cdef");
+    EXPECT_TRUE(DeleteFile(dir / "f"));
+    EXPECT_FALSE(FileExists(dir / "f"));
+    EXPECT_EQ(reader.ReadAt(6, buf, 4), 4u);
+    EXPECT_EQ(std::string(buf, 4), "ghij");
+
+    testsupport::WriteFile(dir / "g", "old");
+    TFileReader held(dir / "g");
+    TTempFile file(dir / "g");
+    file.Write("new", 3);
+    file.Commit(false);
+    EXPECT_EQ(testsupport::ReadFile(dir / "g"), "new");
 }
 
 } // namespace

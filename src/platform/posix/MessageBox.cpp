@@ -12,4 +12,8 @@ bool DisplayAvailable() {
     return !set("UPDATER_HEADLESS") && (set("DISPLAY") || set("WAYLAND_DISPLAY"));
 }
 
+MessageResult ShowSystemMessageBox(const MessageBoxRequest& request) {
+    return WriteMessageBoxLine(request);
+}
+
 } // namespace platform

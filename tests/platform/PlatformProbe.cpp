@@ -1,0 +1,42 @@
+// Started by the platform tests:
+//   --record <file> <args...>  writes its current folder and arguments to file
+//   --ansi                     prints the ANSI charset and GBK bytes decoded by it
+//   --hold <ready> <stop>      creates ready, then runs until stop exists (at most 60 s)
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "platform/Text.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+using namespace platform;
+
+int main(int argc, char** argv) {
+    SetProgramArguments(argc, argv);
+    const std::vector<std::string>& args = ProgramArguments();
+    if (args.size() >= 2 && args[0] == "--record") {
+        const std::u8string folder = std::filesystem::current_path().u8string();
+        std::string out(folder.begin(), folder.end());
+        out += "\n";
+        for (size_t i = 2; i < args.size(); ++i)
+            out += args[i] + "|";
+        WriteFileAtomic(args[1], out);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--ansi") {
+        // "中文" in GBK, as a file without a byte-order mark holds it.
+        std::string out = AnsiCharset() + "\n" + DecodeText("\xD6\xD0\xCE\xC4") + "\n";
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return 0;
+    }
+    if (args.size() == 3 && args[0] == "--hold") {
+        WriteFileAtomic(args[1], "");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!FileExists(args[2]) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return 0;
+    }
+    return 2;
+}
