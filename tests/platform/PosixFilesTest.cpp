@@ -49,6 +49,20 @@ TEST(Files, CopyOverARunningProgramFailsUntilItEnds) {
     EXPECT_EQ(testsupport::ReadFile(dir / "running"), "replacement");
 }
 
+// Windows refuses to rename over a file that is open, even for reading.
+TEST(Files, AFileBeingReadCanBeReplaced) {
+    TempDir dir;
+    testsupport::WriteFile(dir / "g", "old");
+    TFileReader held(dir / "g");
+    TTempFile file(dir / "g");
+    file.Write("new", 3);
+    file.Commit(false);
+    EXPECT_EQ(testsupport::ReadFile(dir / "g"), "new");
+    char buf[3];
+    ASSERT_EQ(held.ReadAt(0, buf, 3), 3u);
+    EXPECT_EQ(std::string(buf, 3), "old");
+}
+
 TEST(Process, StartsWithSplitArgumentsAndFolder) {
     TempDir dir;
     testsupport::MakeDirs(dir / "work dir");

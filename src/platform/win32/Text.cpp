@@ -12,7 +12,15 @@ constexpr UINT kUtf16LE = 1200, kUtf16BE = 1201;
 
 // The code page of a character-set name as iconv spells it (the names the
 // configuration and the POSIX build use), case-insensitively; 0 when unknown.
+UINT NamedCodePage(const std::string& charset);
+
+// GB18030 falls back to its GBK part where the system lacks it (Wine).
 UINT CodePage(const std::string& charset) {
+    const UINT page = NamedCodePage(charset);
+    return page == 54936 && !::IsValidCodePage(page) ? 936 : page;
+}
+
+UINT NamedCodePage(const std::string& charset) {
     const std::string n = AsciiUpperCase(charset);
     static const struct {
         const char* name;
