@@ -1,14 +1,9 @@
 #include "HttpTestServer.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
+#include <cstdio>
 #include <cstring>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace testsupport {
 
@@ -35,26 +30,29 @@ HttpReply HttpReply::Text(int status, std::string body, std::string reason) {
 }
 
 HttpTestServer::HttpTestServer(Handler handler) : FHandler(std::move(handler)) {
-    if (::pipe(FStopPipe) != 0) throw std::runtime_error("pipe");
-    FListen = BindLoopback(SO_REUSEADDR, true, FPort);
+    FListen = BindLoopback(Reuse::Address, true, FPort);
     FAcceptThread = std::thread([this] { AcceptLoop(); });
 }
 
 HttpTestServer::~HttpTestServer() {
-    FStopping = true;
-    char b = 1;
-    (void)!::write(FStopPipe[1], &b, 1);
-    FAcceptThread.join();
     {
         std::lock_guard<std::mutex> lock(FMutex);
-        for (int fd : FOpenFds)
-            ::shutdown(fd, SHUT_RDWR);
+        FStopping = true;
+    }
+    FStopped.notify_all();
+    // A connection of our own wakes the accepting thread, which then sees
+    // the flag; the same works on every system.
+    SocketHandle wake = ConnectLoopback(FPort);
+    FAcceptThread.join();
+    if (wake != kNoSocket) CloseSocket(wake);
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        for (SocketHandle s : FOpenSockets)
+            ShutdownSocket(s);
     }
     for (auto& t : FConnections)
         t.join();
-    ::close(FListen);
-    ::close(FStopPipe[0]);
-    ::close(FStopPipe[1]);
+    CloseSocket(FListen);
 }
 
 std::string HttpTestServer::Url(const std::string& target) const {
@@ -71,65 +69,47 @@ size_t HttpTestServer::RequestCount() {
     return FRequests.size();
 }
 
-int BindLoopback(int reuseOption, bool listening, int& port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    if (reuseOption) ::setsockopt(fd, SOL_SOCKET, reuseOption, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
-        (listening && ::listen(fd, 64) != 0) ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        if (fd >= 0) ::close(fd);
-        throw std::runtime_error("cannot bind a loopback socket");
-    }
-    port = ntohs(addr.sin_port);
-    return fd;
-}
-
 int HttpTestServer::ClosedPort() {
     int port = 0;
-    ::close(BindLoopback(0, false, port)); // bound but never listening: connections are refused
+    // Bound but never listening: connections are refused.
+    CloseSocket(BindLoopback(Reuse::None, false, port));
     return port;
 }
 
 bool HttpTestServer::WaitStop(std::chrono::milliseconds d) {
-    pollfd p{FStopPipe[0], POLLIN, 0};
-    return ::poll(&p, 1, static_cast<int>(d.count())) > 0;
+    std::unique_lock<std::mutex> lock(FMutex);
+    return FStopped.wait_for(lock, d, [this] { return FStopping.load(); });
 }
 
 void HttpTestServer::AcceptLoop() {
     for (;;) {
-        pollfd p[2] = {{FListen, POLLIN, 0}, {FStopPipe[0], POLLIN, 0}};
-        if (::poll(p, 2, -1) < 0) continue;
-        if (p[1].revents) return;
-        int fd = ::accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
-        int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        SocketHandle s = AcceptConnection(FListen);
+        if (FStopping) {
+            if (s != kNoSocket) CloseSocket(s);
+            return;
+        }
+        if (s == kNoSocket) continue;
         std::lock_guard<std::mutex> lock(FMutex);
-        FOpenFds.push_back(fd);
-        FConnections.emplace_back([this, fd] { Serve(fd); });
+        FOpenSockets.push_back(s);
+        FConnections.emplace_back([this, s] { Serve(s); });
     }
 }
 
-bool HttpTestServer::Send(int fd, const std::string& data) {
+bool HttpTestServer::Send(SocketHandle socket, const std::string& data) {
     size_t off = 0;
     while (off < data.size()) {
-        ssize_t n = ::send(fd, data.data() + off, data.size() - off, MSG_NOSIGNAL);
+        long n = SendSome(socket, data.data() + off, data.size() - off);
         if (n <= 0) return false;
         off += static_cast<size_t>(n);
     }
     return true;
 }
 
-void HttpTestServer::Serve(int fd) {
+void HttpTestServer::Serve(SocketHandle fd) {
     std::string buffer;
     char chunk[65536];
     auto readMore = [&] {
-        ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+        long n = ReceiveSome(fd, chunk, sizeof chunk);
         if (n <= 0) return false;
         buffer.append(chunk, static_cast<size_t>(n));
         return true;
@@ -209,10 +189,11 @@ void HttpTestServer::Serve(int fd) {
         }
     }
 done:
-    ::shutdown(fd, SHUT_RDWR);
+    ShutdownSocket(fd);
     std::lock_guard<std::mutex> lock(FMutex);
-    FOpenFds.erase(std::remove(FOpenFds.begin(), FOpenFds.end(), fd), FOpenFds.end());
-    ::close(fd);
+    FOpenSockets.erase(std::remove(FOpenSockets.begin(), FOpenSockets.end(), fd),
+                       FOpenSockets.end());
+    CloseSocket(fd);
 }
 
 } // namespace testsupport

@@ -2,8 +2,11 @@
 // A small HTTP/1.1 server on loopback for tests, over plain sockets so that
 // a test can script what real servers do wrong: stall, drop the connection,
 // answer slowly, send no length or chunks.
+#include "Sockets.h"
 #include <atomic>
+
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -39,11 +42,6 @@ struct HttpReply {
     static HttpReply Text(int status, std::string body, std::string reason = "");
 };
 
-// A TCP socket bound to a loopback port of the system's choice, with the
-// socket option (SO_REUSEADDR, SO_REUSEPORT, or 0 for none) set, listening
-// when asked. Returns the descriptor and sets port; throws when it cannot.
-int BindLoopback(int reuseOption, bool listening, int& port);
-
 class HttpTestServer {
 public:
     using Handler = std::function<HttpReply(const HttpRequest&)>;
@@ -62,19 +60,19 @@ public:
 
 private:
     void AcceptLoop();
-    void Serve(int fd);
-    bool Send(int fd, const std::string& data);
+    void Serve(SocketHandle socket);
+    bool Send(SocketHandle socket, const std::string& data);
     bool WaitStop(std::chrono::milliseconds d);
 
     Handler FHandler;
-    int FListen = -1;
+    SocketHandle FListen = kNoSocket;
     int FPort = 0;
-    int FStopPipe[2] = {-1, -1};
     std::atomic<bool> FStopping{false};
+    std::condition_variable FStopped;
     std::thread FAcceptThread;
     std::mutex FMutex;
     std::vector<std::thread> FConnections;
-    std::vector<int> FOpenFds;
+    std::vector<SocketHandle> FOpenSockets;
     std::vector<HttpRequest> FRequests;
 };
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,15 +33,17 @@ void MakeDirs(const std::string& path);
 void CopyExecutable(const std::string& from, const std::string& to);
 
 // Runs a program to its end; its standard output, or nullopt when it failed.
-std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
-                                        const std::map<std::string, std::optional<std::string>>& env = {},
-                                        std::chrono::milliseconds bound = std::chrono::seconds(60));
+std::optional<std::string>
+RunForOutput(const std::vector<std::string>& argv,
+             const std::map<std::string, std::optional<std::string>>& env = {},
+             std::chrono::milliseconds bound = std::chrono::seconds(60));
 
 // Polls cond until it holds or the bound has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& cond,
                std::chrono::milliseconds bound = std::chrono::seconds(30));
 
-// A child process started by the test.
+// A child process started by the test. It dies with the test (a crash or a
+// CTest time-out), so a server it runs never outlives the test.
 class Child {
 public:
     struct Options {
@@ -53,12 +56,13 @@ public:
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    int Pid() const { return FPid; }
-    // Waits for the end; the exit code, or -signal; nullopt on time-out.
+    int Pid() const;
+    // Waits for the end; the exit code (or -signal on Linux); nullopt on time-out.
     std::optional<int> Wait(std::chrono::milliseconds bound = std::chrono::seconds(60));
     bool Running();
     // Waits until the child runs the program at `path` (its exec has happened).
     bool WaitForExec(const std::string& path);
+    // Sends the signal (Linux); ends the process at once (Windows).
     void Kill(int signal);
     // Standard error so far (complete after Wait).
     std::string StdErr();
@@ -66,14 +70,8 @@ public:
     std::string StdOut();
 
 private:
-    int FPid = -1;
-    int FErrFd = -1;
-    int FOutFd = -1;
-    std::optional<int> FStatus;
-    std::string FErr;
-    std::string FOut;
-    void Drain();
+    struct Impl;
+    std::unique_ptr<Impl> FImpl;
 };
-
 
 } // namespace testsupport

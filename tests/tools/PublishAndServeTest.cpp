@@ -72,12 +72,12 @@ protected:
 // others share the port (SO_REUSEPORT), as cpp-httplib's default does.
 class SharingListener {
 public:
-    SharingListener() { FSock = testsupport::BindLoopback(SO_REUSEPORT, true, FPort); }
-    ~SharingListener() { ::close(FSock); }
+    SharingListener() { FSock = testsupport::BindLoopback(testsupport::Reuse::Port, true, FPort); }
+    ~SharingListener() { testsupport::CloseSocket(FSock); }
     int Port() const { return FPort; }
 
 private:
-    int FSock = -1;
+    testsupport::SocketHandle FSock = testsupport::kNoSocket;
     int FPort = 0;
 };
 
