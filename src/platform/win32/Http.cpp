@@ -567,9 +567,8 @@ void HttpClient::Perform(const std::string& url) {
         WinHttpSetOption(h, WINHTTP_OPTION_PROXY, &info, sizeof info);
     }
 
-    if (!FCaFile.empty() && parts.secure) {
-        // See docs/DECISIONS.md: the extra CA is not trusted on Windows.
-    }
+    // FCaFile is not used here: WinHTTP checks certificates only against
+    // the system's store (docs/DECISIONS.md, "WinHTTP errors").
 
     std::wstring headers;
     for (const auto& [name, value] : FHeaders)
