@@ -75,6 +75,48 @@ std::string ExecArgument(const std::string& s) {
     return out + "\"";
 }
 
+// The value escapes undone.
+std::string UnescapeValue(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\\' || i + 1 == s.size()) {
+            out += s[i];
+            continue;
+        }
+        switch (s[++i]) {
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 's':
+            out += ' ';
+            break;
+        default:
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The first Exec argument, unquoted: the program.
+std::string ExecProgram(const std::string& exec) {
+    std::string out;
+    if (exec.empty() || exec[0] != '"') return exec.substr(0, exec.find(' '));
+    for (size_t i = 1; i < exec.size() && exec[i] != '"'; ++i) {
+        if (exec[i] == '\\' && i + 1 < exec.size())
+            ++i;
+        else if (exec[i] == '%' && i + 1 < exec.size() && exec[i + 1] == '%')
+            ++i;
+        out += exec[i];
+    }
+    return out;
+}
+
 } // namespace
 
 std::string DesktopFolder() {
@@ -112,6 +154,35 @@ std::string WriteShortcut(const std::string& folder, const ShortcutSpec& spec) {
     }
     if (::chmod(path.c_str(), 0755) != 0) return "";
     return path;
+}
+
+std::optional<ShortcutSpec> ReadShortcut(const std::string& path) {
+    std::string text;
+    try {
+        text = ReadWholeFile(path);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+    std::istringstream lines(text);
+    std::string line;
+    if (!std::getline(lines, line) || Trim(line) != "[Desktop Entry]") return std::nullopt;
+    ShortcutSpec spec;
+    std::string name = ExtractFileName(path);
+    spec.name = name.substr(0, name.rfind('.'));
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line[0] == '[') break; // another group
+        size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string key = Trim(line.substr(0, eq));
+        std::string value = UnescapeValue(Trim(line.substr(eq + 1)));
+        if (key == "Exec")
+            spec.target = ExecProgram(value);
+        else if (key == "Path")
+            spec.workingDirectory = value;
+        else if (key == "Icon")
+            spec.iconPath = value;
+    }
+    return spec;
 }
 
 } // namespace platform
