@@ -109,6 +109,10 @@ void HttpTestServer::Serve(SocketHandle fd) {
     std::string buffer;
     char chunk[65536];
     auto readMore = [&] {
+        // Polled, because a shutdown does not wake a blocked receive everywhere
+        // (Wine keeps it waiting for the client's idle connection).
+        while (!WaitReadable(fd, 100))
+            if (FStopping) return false;
         long n = ReceiveSome(fd, chunk, sizeof chunk);
         if (n <= 0) return false;
         buffer.append(chunk, static_cast<size_t>(n));

@@ -23,6 +23,8 @@ SocketHandle ConnectLoopback(int port);
 // closed peer fails instead of ending the process.
 long SendSome(SocketHandle socket, const char* data, size_t size);
 long ReceiveSome(SocketHandle socket, char* data, size_t size);
+// True when bytes (or the end) can be received within the time.
+bool WaitReadable(SocketHandle socket, int milliseconds);
 // Ends both directions, so that a thread blocked on the socket returns.
 void ShutdownSocket(SocketHandle socket);
 void CloseSocket(SocketHandle socket);

@@ -2,6 +2,7 @@
 // Helpers shared by the tests: temporary folders, files, child processes and
 // waiting on a condition with a bound.
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -41,6 +42,26 @@ RunForOutput(const std::vector<std::string>& argv,
 // Polls cond until it holds or the bound has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& cond,
                std::chrono::milliseconds bound = std::chrono::seconds(30));
+
+// The tools that make the tests' fixtures (python, zip, openssl) are the
+// build machine's own. HostPath gives a test file's name as those tools see
+// it (under Wine: the Unix name); RunHostCommand runs a /bin/sh command line
+// there and returns its exit status.
+std::string HostPath(const std::string& path);
+int RunHostCommand(const std::string& shellCommand);
+
+// A file that exists but fails every read while the object lives, whoever
+// runs the test.
+class UnreadableFile {
+public:
+    explicit UnreadableFile(const std::string& path);
+    ~UnreadableFile();
+    UnreadableFile(const UnreadableFile&) = delete;
+    UnreadableFile& operator=(const UnreadableFile&) = delete;
+
+private:
+    intptr_t FHandle = -1;
+};
 
 // A child process started by the test. It dies with the test (a crash or a
 // CTest time-out), so a server it runs never outlives the test.

@@ -198,8 +198,9 @@ std::string MakeZip(const std::string& folder,
         script += "z.writestr('" + name + "', '" + body + "')\n";
     script += "z.close()\n";
     testsupport::WriteFile(folder + "make.py", script);
-    std::string cmd = "cd '" + folder + "' && python3 make.py";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(testsupport::RunHostCommand("cd '" + testsupport::HostPath(folder) +
+                                          "' && python3 make.py"),
+              0);
     return testsupport::ReadFile(folder + "p.zip");
 }
 

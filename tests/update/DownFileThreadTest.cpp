@@ -1,107 +1,7 @@
-#include "HttpTestServer.h"
-#include "UpdateTestSupport.h"
-#include "platform/MainThread.h"
-#include "platform/Md5.h"
-#include "update/Json.h"
-#include "update/UnitDownFileThread.h"
-
-#include <gmock/gmock.h>
-#include <regex>
-#include <sys/stat.h>
-
-using testsupport::HttpReply;
-using testsupport::HttpRequest;
-using testsupport::HttpTestServer;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
+// The download worker through whole runs against a loopback server.
+#include "DownloadWorkerFixture.h"
 
 namespace {
-
-struct Event {
-    std::string kind; // notify, complete, error
-    std::string file;
-    int progress;
-    bool operator==(const Event&) const = default;
-};
-
-void PrintTo(const Event& e, std::ostream* os) { *os << e.kind << ":" << e.file << ":" << e.progress; }
-
-struct RunResult {
-    std::vector<Event> events;
-    std::string errorText;
-    int total = 0, count = 0;
-    int64_t totalSize = 0;
-    bool successful = false;
-    bool needLauncher = false;
-};
-
-class DownloadWorker : public InstallationTest {
-protected:
-    TDownloadItemList list;
-    // Called from the notify handler; may set Abort.
-    std::function<void(TDownFileThread*, TDownloadFileItem*)> onNotify;
-    std::string trustedCa;
-
-    TDownloadFileItem* Add(const std::string& url, const std::string& name, const std::string& clientDir = "",
-                           const std::string& type = "file", const std::string& md5 = "") {
-        std::string json = R"({"fileName":")" + name + R"(","clientDir":")" + clientDir +
-                           R"(","fileVer":"3","fileType":")" + type + R"(","fileSize":100,"fileUrl":")" + url +
-                           R"(","md5":")" + md5 + R"(","remark":""})";
-        auto item = std::make_unique<TDownloadFileItem>();
-        item->BuildFromJson(JsonValue::Parse(json));
-        list.push_back(std::move(item));
-        return list.back().get();
-    }
-
-    RunResult Run() {
-        RunResult r;
-        bool done = false;
-        auto* worker = new TDownFileThread();
-        worker->SetFreeOnTerminate(true);
-        worker->SetList(&list);
-        worker->SetAppRootPath(root.Path());
-        if (!trustedCa.empty()) worker->SetTrustedCaFile(trustedCa);
-        worker->SetOnDownloadItemNotify([&](TDownFileThread* w, TDownloadFileItem* item) {
-            r.events.push_back({"notify", item->FileName(), item->Progress});
-            if (onNotify) onNotify(w, item);
-        });
-        worker->SetOnDownloadItemComplete([&](TDownFileThread*, TDownloadFileItem* item) {
-            r.events.push_back({"complete", item->FileName(), item->Progress});
-        });
-        worker->SetOnDownloadItemError([&](TDownFileThread*, TDownloadFileItem* item) {
-            r.events.push_back({"error", item->FileName(), item->Progress});
-        });
-        worker->SetOnTerminate([&](platform::TThread* t) {
-            auto* w = static_cast<TDownFileThread*>(t);
-            r.errorText = w->ErrorText();
-            r.total = w->DownloadFileTotal();
-            r.count = w->DownloadFileCount();
-            r.totalSize = w->TotalSize();
-            r.successful = w->IsUpgradeSuccessful();
-            r.needLauncher = w->NeedUpdateLauncher();
-            done = true;
-        });
-        worker->Start();
-        EXPECT_TRUE(platform::RunMessageLoopUntil([&] { return done; }, std::chrono::seconds(60)));
-        return r;
-    }
-
-    static std::vector<std::string> Targets(HttpTestServer& server) {
-        std::vector<std::string> out;
-        for (const auto& r : server.Requests()) out.push_back(r.target.substr(0, r.target.find('?')));
-        return out;
-    }
-};
-
-// Serves "/<name>" with the body "content of <name>", except what `special` answers.
-HttpTestServer::Handler Files(std::function<std::optional<HttpReply>(const std::string&)> special = {}) {
-    return [special](const HttpRequest& req) {
-        std::string path = req.target.substr(0, req.target.find('?'));
-        if (special)
-            if (auto r = special(path)) return *r;
-        return HttpReply::Text(200, "content of " + path.substr(1));
-    };
-}
 
 TEST_F(DownloadWorker, EmptyListMakesNoRequest) {
     HttpTestServer server(Files());
@@ -125,8 +25,9 @@ TEST_F(DownloadWorker, OneItemRaisesItsEventsInOrderAndIsPutInPlace) {
     HttpTestServer server(Files());
     auto* item = Add(server.Url("/a.dll"), "a.dll", "lib");
     RunResult r = Run();
-    EXPECT_THAT(r.events, ElementsAre(Event{"notify", "a.dll", 0}, Event{"notify", "a.dll", 0},
-                                      Event{"notify", "a.dll", 100}, Event{"complete", "a.dll", 100}));
+    EXPECT_THAT(r.events,
+                ElementsAre(Event{"notify", "a.dll", 0}, Event{"notify", "a.dll", 0},
+                            Event{"notify", "a.dll", 100}, Event{"complete", "a.dll", 100}));
     EXPECT_EQ(r.errorText, "");
     EXPECT_TRUE(r.successful);
     EXPECT_EQ(Get("lib/a.dll"), "content of a.dll");
@@ -177,7 +78,9 @@ struct FailureCase {
     const char* errorText;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 HttpReply With(HttpReply r, const std::function<void(HttpReply&)>& change) {
     change(r);
@@ -199,25 +102,32 @@ TEST_P(DownloadFailure, GivesTheErrorText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DownloadFailure,
-    ::testing::Values(
-        FailureCase{"status_500_body", HttpReply::Text(500, "abc"), "abc"},
-        FailureCase{"redirect_not_followed",
-                    With(HttpReply::Text(302, "moved"), [](HttpReply& r) { r.headers.push_back({"Location", "/b"}); }),
-                    "moved"},
-        FailureCase{"not_modified", HttpReply::Text(304, ""), ""},
-        FailureCase{"no_length", With(HttpReply::Text(200, "body"), [](HttpReply& r) {
-                        r.framing = HttpReply::Framing::Close;
-                    }), "文件下载未完成"},
-        FailureCase{"chunked", With(HttpReply::Text(200, "body"), [](HttpReply& r) {
-                        r.framing = HttpReply::Framing::Chunked;
-                    }), "文件下载未完成"},
-        FailureCase{"dropped_mid_body", With(HttpReply::Text(200, std::string(100000, 'x')), [](HttpReply& r) {
-                        r.dropAfter = 5000;
-                    }), "文件下载未完成"}),
+    ::testing::Values(FailureCase{"status_500_body", HttpReply::Text(500, "abc"), "abc"},
+                      FailureCase{"redirect_not_followed",
+                                  With(HttpReply::Text(302, "moved"),
+                                       [](HttpReply& r) {
+                                           r.headers.push_back({"Location", "/b"});
+                                       }),
+                                  "moved"},
+                      FailureCase{"not_modified", HttpReply::Text(304, ""), ""},
+                      FailureCase{"no_length",
+                                  With(HttpReply::Text(200, "body"),
+                                       [](HttpReply& r) { r.framing = HttpReply::Framing::Close; }),
+                                  "文件下载未完成"},
+                      FailureCase{
+                          "chunked",
+                          With(HttpReply::Text(200, "body"),
+                               [](HttpReply& r) { r.framing = HttpReply::Framing::Chunked; }),
+                          "文件下载未完成"},
+                      FailureCase{"dropped_mid_body",
+                                  With(HttpReply::Text(200, std::string(100000, 'x')),
+                                       [](HttpReply& r) { r.dropAfter = 5000; }),
+                                  "文件下载未完成"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadWorker, RefusedConnection) {
-    auto* item = Add("http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + "/a.dll", "a.dll");
+    auto* item =
+        Add("http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + "/a.dll", "a.dll");
     RunResult r = Run();
     EXPECT_EQ(r.errorText, "目标主机拒绝连接");
     EXPECT_EQ(item->Progress, 0);
@@ -309,8 +219,8 @@ TEST_F(DownloadWorker, DestroyedWhileRunningStopsWithoutReachingTheWindow) {
     worker->SetOnDownloadItemError([&](TDownFileThread*, TDownloadFileItem*) { ++events; });
     worker->SetOnTerminate([&](platform::TThread*) { terminated = true; });
     worker->Start();
-    ASSERT_TRUE(platform::RunMessageLoopUntil([&] { return server.RequestCount() == 1 && events >= 1; },
-                                              std::chrono::seconds(20)));
+    ASSERT_TRUE(platform::RunMessageLoopUntil(
+        [&] { return server.RequestCount() == 1 && events >= 1; }, std::chrono::seconds(20)));
     int before = events;
     auto start = std::chrono::steady_clock::now();
     delete worker;
@@ -336,65 +246,11 @@ TEST_F(DownloadWorker, DigestDifferentFromTheAnnouncedOneFailsTheItem) {
 TEST_F(DownloadWorker, AnnouncedDigestInCapitalsIsAccepted) {
     HttpTestServer server(Files());
     std::string md5 = platform::Md5Hex("content of a.dll");
-    for (char& c : md5) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : md5)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     Add(server.Url("/a.dll"), "a.dll", "", "file", md5);
     EXPECT_EQ(Run().errorText, "");
     EXPECT_EQ(Get("a.dll"), "content of a.dll");
-}
-
-} // namespace
-
-#include <httplib.h>
-
-namespace {
-
-// A server with a certificate of its own making, for 127.0.0.1.
-class HttpsServer {
-public:
-    explicit HttpsServer(const std::string& folder) {
-        cert = folder + "cert.pem";
-        key = folder + "key.pem";
-        std::string cmd = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"
-                          " -addext subjectAltName=IP:127.0.0.1 -keyout '" +
-                          key + "' -out '" + cert + "' 2>/dev/null";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-        server = std::make_unique<httplib::SSLServer>(cert.c_str(), key.c_str());
-        server->Get("/a.dll", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content("secure content", "application/octet-stream");
-        });
-        port = server->bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server->listen_after_bind(); });
-        while (!server->is_running()) std::this_thread::yield();
-    }
-    ~HttpsServer() {
-        server->stop();
-        thread.join();
-    }
-    std::string cert, key;
-    int port = 0;
-
-private:
-    std::unique_ptr<httplib::SSLServer> server;
-    std::thread thread;
-};
-
-TEST_F(DownloadWorker, HttpsRefusesAnUntrustedCertificate) {
-    testsupport::TempDir certs;
-    HttpsServer server(certs.Path());
-    Add("https://127.0.0.1:" + std::to_string(server.port) + "/a.dll", "a.dll");
-    RunResult r = Run();
-    EXPECT_THAT(r.errorText, HasSubstr("HTTPS证书验证失败"));
-    EXPECT_FALSE(Has("a.dll"));
-}
-
-TEST_F(DownloadWorker, HttpsWorksWithATrustedCertificate) {
-    testsupport::TempDir certs;
-    HttpsServer server(certs.Path());
-    Add("https://127.0.0.1:" + std::to_string(server.port) + "/a.dll", "a.dll");
-    trustedCa = server.cert;
-    RunResult r = Run();
-    EXPECT_EQ(r.errorText, "");
-    EXPECT_EQ(Get("a.dll"), "secure content");
 }
 
 } // namespace

@@ -3,12 +3,11 @@
 #include "update/Json.h"
 #include "update/UnitDownloadFileItem.h"
 
-#include <unistd.h>
-
 namespace {
 
-std::string Entry(const std::string& fileName, const std::string& clientDir, const std::string& fileVer,
-                  const std::string& type = "file", const std::string& md5 = "") {
+std::string Entry(const std::string& fileName, const std::string& clientDir,
+                  const std::string& fileVer, const std::string& type = "file",
+                  const std::string& md5 = "") {
     std::string e = "{\"fileName\":\"" + fileName + "\",\"clientDir\":\"" + clientDir +
                     "\",\"fileVer\":" + fileVer + ",\"fileType\":\"" + type +
                     "\",\"fileSize\":1025,\"fileUrl\":\"http://h/f\",";
@@ -82,14 +81,16 @@ TEST_F(DownloadItem, MissingLocalFileIsNewWhateverTheRecordSays) {
 
 struct CompareCase {
     const char* name;
-    int localVer;   // recorded; 0: no record
+    int localVer; // recorded; 0: no record
     int serverVer;
-    bool sameMd5;   // server md5 equals the local digest
+    bool sameMd5;              // server md5 equals the local digest
     const char* serverMd5Form; // "lower", "upper" or "none"
     const char* action;
 };
 
-void PrintTo(const CompareCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CompareCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CompareWithLocal : public DownloadItem, public ::testing::WithParamInterface<CompareCase> {};
 
@@ -99,7 +100,8 @@ TEST_P(CompareWithLocal, DecidesTheAction) {
     std::string local = platform::Md5Hex("local content");
     std::string md5 = c.sameMd5 ? local : platform::Md5Hex("other content");
     if (std::string(c.serverMd5Form) == "upper") {
-        for (char& ch : md5) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        for (char& ch : md5)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     } else if (std::string(c.serverMd5Form) == "none") {
         md5.clear();
     }
@@ -117,16 +119,17 @@ TEST_P(CompareWithLocal, DecidesTheAction) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CompareWithLocal,
-    ::testing::Values(CompareCase{"newer_same_md5", 3, 5, true, "lower", ACTION_IGNORE},
-                      CompareCase{"newer_other_md5", 3, 5, false, "lower", ACTION_REPLACE},
-                      CompareCase{"older_other_md5_no_downgrade", 5, 3, false, "lower", ACTION_IGNORE},
-                      CompareCase{"equal_other_md5", 4, 4, false, "lower", ACTION_IGNORE},
-                      CompareCase{"no_record_other_md5", 0, 2, false, "lower", ACTION_REPLACE},
-                      CompareCase{"no_record_same_md5", 0, 2, true, "lower", ACTION_IGNORE},
-                      CompareCase{"server_ver_zero_other_md5", 7, 0, false, "lower", ACTION_REPLACE},
-                      CompareCase{"server_md5_in_capitals", 3, 5, true, "upper", ACTION_REPLACE},
-                      CompareCase{"server_md5_absent", 3, 5, true, "none", ACTION_REPLACE},
-                      CompareCase{"no_record_md5_absent", 0, 1, true, "none", ACTION_REPLACE}),
+    ::testing::Values(
+        CompareCase{"newer_same_md5", 3, 5, true, "lower", ACTION_IGNORE},
+        CompareCase{"newer_other_md5", 3, 5, false, "lower", ACTION_REPLACE},
+        CompareCase{"older_other_md5_no_downgrade", 5, 3, false, "lower", ACTION_IGNORE},
+        CompareCase{"equal_other_md5", 4, 4, false, "lower", ACTION_IGNORE},
+        CompareCase{"no_record_other_md5", 0, 2, false, "lower", ACTION_REPLACE},
+        CompareCase{"no_record_same_md5", 0, 2, true, "lower", ACTION_IGNORE},
+        CompareCase{"server_ver_zero_other_md5", 7, 0, false, "lower", ACTION_REPLACE},
+        CompareCase{"server_md5_in_capitals", 3, 5, true, "upper", ACTION_REPLACE},
+        CompareCase{"server_md5_absent", 3, 5, true, "none", ACTION_REPLACE},
+        CompareCase{"no_record_md5_absent", 0, 1, true, "none", ACTION_REPLACE}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadItem, UnreadableLocalFileFailsTheBuild) {
@@ -134,7 +137,7 @@ TEST_F(DownloadItem, UnreadableLocalFileFailsTheBuild) {
     // A folder does not count as a local file at all.
     EXPECT_EQ(Build(Entry("dir.dll", "", "1"))->Action(), ACTION_NEW);
     // A file that exists but fails every read, whoever runs the test.
-    ASSERT_EQ(::symlink("/proc/self/mem", (root / "locked.dll").c_str()), 0);
+    testsupport::UnreadableFile locked(root / "locked.dll");
     try {
         Build(Entry("locked.dll", "", "1"));
         FAIL();

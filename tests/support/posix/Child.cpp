@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
@@ -135,6 +136,23 @@ std::string Child::StdErr() {
 
 int Child::Pid() const {
     return FImpl->pid;
+}
+
+// Reading the process's memory file from offset 0 fails with an I/O error.
+UnreadableFile::UnreadableFile(const std::string& path) {
+    if (::symlink("/proc/self/mem", path.c_str()) != 0)
+        throw std::runtime_error("cannot link " + path);
+}
+
+UnreadableFile::~UnreadableFile() = default;
+
+std::string HostPath(const std::string& path) {
+    return path;
+}
+
+int RunHostCommand(const std::string& shellCommand) {
+    int rc = std::system(shellCommand.c_str());
+    return rc >= 0 && WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
 } // namespace testsupport

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -57,6 +58,11 @@ long SendSome(SocketHandle socket, const char* data, size_t size) {
 
 long ReceiveSome(SocketHandle socket, char* data, size_t size) {
     return ::recv(static_cast<int>(socket), data, size, 0);
+}
+
+bool WaitReadable(SocketHandle socket, int milliseconds) {
+    pollfd p{static_cast<int>(socket), POLLIN, 0};
+    return ::poll(&p, 1, milliseconds) != 0;
 }
 
 void ShutdownSocket(SocketHandle socket) {

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -189,6 +190,68 @@ std::string Child::StdErr() {
 std::string Child::StdOut() {
     std::lock_guard<std::mutex> lock(FImpl->output->mutex);
     return FImpl->output->out;
+}
+
+// Held open without any sharing, so every other opening fails.
+UnreadableFile::UnreadableFile(const std::string& path) {
+    HANDLE h = CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold " + path);
+    DWORD written = 0;
+    ::WriteFile(h, "content", 7, &written, nullptr);
+    FHandle = reinterpret_cast<intptr_t>(h);
+}
+
+UnreadableFile::~UnreadableFile() {
+    CloseHandle(reinterpret_cast<HANDLE>(FHandle));
+}
+
+std::string HostPath(const std::string& path) {
+    // Wine's own export; a real Windows has no host tools to hand names to.
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    static auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (!toUnix) return path;
+    char* unix = toUnix(NativePath(path).c_str());
+    if (!unix) return path;
+    std::string out = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    if (!path.empty() && (path.back() == '/' || path.back() == '\\') && out.back() != '/')
+        out += '/';
+    return out;
+}
+
+// Wine starts a Unix program handed to CreateProcess, but its process handle
+// neither waits for it nor carries its exit status: the command reports its
+// status in a file, and that file is waited for.
+int RunHostCommand(const std::string& shellCommand) {
+    static std::atomic<unsigned> counter{0};
+    const std::string status = (std::filesystem::temp_directory_path() /
+                                ("host-command-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(counter++)))
+                                   .string();
+    const std::string hostStatus = HostPath(status);
+    const std::string script = "PATH=/usr/local/bin:/usr/bin:/bin; export PATH; (" + shellCommand +
+                               "); echo $? > '" + hostStatus + ".tmp' && mv '" + hostStatus +
+                               ".tmp' '" + hostStatus + "'";
+    std::wstring commandLine = L"Z:\\bin\\sh -c " + Quote(Wide(script));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi))
+        return -1;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (!WaitUntil([&] { return Exists(status); }, std::chrono::seconds(120))) return -1;
+    int code = -1;
+    try {
+        code = std::stoi(ReadFile(status));
+    } catch (const std::exception&) {
+    }
+    std::error_code ec;
+    std::filesystem::remove(status, ec);
+    return code;
 }
 
 } // namespace testsupport

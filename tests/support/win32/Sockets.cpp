@@ -76,6 +76,11 @@ long ReceiveSome(SocketHandle socket, char* data, size_t size) {
     return ::recv(AsSocket(socket), data, static_cast<int>(std::min<size_t>(size, 1 << 30)), 0);
 }
 
+bool WaitReadable(SocketHandle socket, int milliseconds) {
+    WSAPOLLFD p{AsSocket(socket), POLLRDNORM, 0};
+    return ::WSAPoll(&p, 1, milliseconds) != 0;
+}
+
 void ShutdownSocket(SocketHandle socket) {
     ::shutdown(AsSocket(socket), SD_BOTH);
 }

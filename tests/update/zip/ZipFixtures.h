@@ -21,8 +21,13 @@ inline std::string Quote(const std::string& s) {
     return out + "'";
 }
 
+// A test file's name, quoted, as the fixture tools see it.
+inline std::string QuotePath(const std::string& path) {
+    return Quote(testsupport::HostPath(path));
+}
+
 inline void Shell(const std::string& command) {
-    int rc = std::system(command.c_str());
+    int rc = testsupport::RunHostCommand(command);
     if (rc != 0)
         throw std::runtime_error("command failed (" + std::to_string(rc) + "): " + command);
 }
@@ -52,8 +57,8 @@ inline json UPath(const std::string& text, const std::string& crc) {
 inline void Fixture(const std::string& command, const std::string& out, const std::string& arg) {
     std::string recipe = out + ".recipe";
     testsupport::WriteFile(recipe, arg);
-    Shell("python3 " + Quote(ZIP_FIXTURES) + " " + command + " " + Quote(out) + " " +
-          Quote(recipe));
+    Shell("python3 " + Quote(ZIP_FIXTURES) + " " + command + " " + QuotePath(out) + " " +
+          QuotePath(recipe));
     std::filesystem::remove(recipe);
 }
 inline void MakeRaw(const std::string& out, const json& recipe) {
@@ -66,8 +71,8 @@ inline void MakeZipfile(const std::string& out, const json& recipe) {
 // Breaks one entry of a zipfile-made archive: "data" flips a bit of its data,
 // "crc" changes its CRC-32, "shorter"/"longer" its uncompressed size.
 inline void Patch(const std::string& archive, const std::string& entry, const std::string& how) {
-    Shell("python3 " + Quote(ZIP_FIXTURES) + " patch " + Quote(archive) + " " + Quote(entry) + " " +
-          Quote(how));
+    Shell("python3 " + Quote(ZIP_FIXTURES) + " patch " + QuotePath(archive) + " " + Quote(entry) +
+          " " + Quote(how));
 }
 
 // Every file and folder below root: relative name -> content ("<dir>" for folders).
@@ -79,6 +84,14 @@ inline std::map<std::string, std::string> Tree(const std::string& root) {
         std::string rel = fs::relative(e.path(), root).string();
         out[rel] = e.is_directory() ? "<dir>" : testsupport::ReadFile(e.path().string());
     }
+    return out;
+}
+
+// The names of a tree as Tree() gives it.
+inline std::vector<std::string> Keys(const std::map<std::string, std::string>& tree) {
+    std::vector<std::string> out;
+    for (const auto& [name, content] : tree)
+        out.push_back(name);
     return out;
 }
 

@@ -87,7 +87,7 @@ TEST(ZipNames, PackagesFromRealTools) {
     testsupport::MakeDirs(dir / "src");
     testsupport::WriteFile(dir / ("src/" + kGbkChinese), "gbk");
     testsupport::WriteFile(dir / ("src/" + kUtf8Chinese), "utf8");
-    Shell("cd " + Quote(dir / "src") + " && LANG=C LC_ALL=C zip -q -X ../infozip.zip " +
+    Shell("cd " + QuotePath(dir / "src") + " && LANG=C LC_ALL=C zip -q -X ../infozip.zip " +
           Quote(kGbkChinese) + " " + Quote(kUtf8Chinese));
     EXPECT_THAT(Names(dir / "infozip.zip"),
                 testing::ElementsAre(kGbkChineseAsCp437, kUtf8ChineseAsCp437));
@@ -179,7 +179,7 @@ TEST(ZipArchive, Zip64RecordsAndFields) {
 TEST(ZipArchive, UnsupportedEntriesNameWhatIsWrong) {
     TempDir dir;
     testsupport::WriteFile(dir / "secret.txt", "secret");
-    Shell("cd " + Quote(dir.Path()) + " && zip -q -P pass encrypted.zip secret.txt");
+    Shell("cd " + QuotePath(dir.Path()) + " && zip -q -P pass encrypted.zip secret.txt");
     MakeZipfile(dir / "bzip2.zip", {{"entries", {{{"name", "b.dat"}, {"method", 12}}}}});
     MakeZipfile(dir / "lzma.zip", {{"entries", {{{"name", "l.dat"}, {"method", 14}}}}});
     MakeRaw(dir / "deflate64.zip", {{"entries", {Entry("d64.dat", "x", 9)}}});
@@ -296,7 +296,7 @@ TEST(ZipArchive, EveryTruncationAndEveryFlippedByte) {
     testsupport::MakeDirs(dir / "src/sub");
     testsupport::WriteFile(dir / "src/sub/text.txt", std::string(300, 'a') + "tail");
     testsupport::WriteFile(dir / "src/one.txt", "1");
-    Shell("cd " + Quote(dir / "src") + " && zip -q -r -X ../small.zip sub one.txt");
+    Shell("cd " + QuotePath(dir / "src") + " && zip -q -r -X ../small.zip sub one.txt");
     std::string good = testsupport::ReadFile(dir / "small.zip");
     testsupport::MakeDirs(dir / "box");
     std::string bad = dir / "box/bad.zip";
