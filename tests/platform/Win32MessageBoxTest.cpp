@@ -13,9 +13,26 @@ using namespace platform;
 
 namespace {
 
+// A box of this process: the other cases run in processes of their own at
+// the same time.
 HWND FindBox(const std::string& title) {
     std::u16string u = Utf8ToUtf16(title);
-    return ::FindWindowW(L"#32770", std::wstring(u.begin(), u.end()).c_str());
+    std::wstring wanted(u.begin(), u.end());
+    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", wanted.c_str()));) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid == ::GetCurrentProcessId()) return w;
+    }
+    return nullptr;
+}
+
+// Presses the button until the box has answered: a press that arrives while
+// the box is still being made may be lost.
+template <typename Answer> bool Press(HWND box, int button, Answer& answer) {
+    return testsupport::WaitUntil([&] {
+        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return answer.wait_for(std::chrono::milliseconds(200)) == std::future_status::ready;
+    });
 }
 
 struct BoxCase {
@@ -38,10 +55,12 @@ TEST_P(SystemBox, ShowsTheButtonsAndReportsThePress) {
         return ShowSystemMessageBox({"第一行\n第二行", title, MessageIcon::Question, c.buttons});
     });
     HWND box = nullptr;
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return (box = FindBox(title)) != nullptr; }));
-    EXPECT_EQ(::GetDlgItem(box, IDNO) != nullptr, c.hasNo);
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(c.press, BN_CLICKED), 0);
-    ASSERT_EQ(answer.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    // Shown only once its buttons are laid out (unused ones may exist hidden).
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return (box = FindBox(title)) != nullptr && ::IsWindowVisible(box); }));
+    HWND no = ::GetDlgItem(box, IDNO);
+    EXPECT_EQ(no != nullptr && ::IsWindowVisible(no), c.hasNo);
+    ASSERT_TRUE(Press(box, c.press, answer));
     EXPECT_EQ(answer.get(), c.result);
 }
 
@@ -59,9 +78,9 @@ TEST(SystemBox, IsTheDefaultUnlessHeadless) {
         return ShowMessageBox({"text", "默认的框", MessageIcon::Warning, MessageButtons::YesNo});
     });
     HWND box = nullptr;
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return (box = FindBox("默认的框")) != nullptr; }));
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
-    ASSERT_EQ(answer.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return (box = FindBox("默认的框")) != nullptr && ::IsWindowVisible(box); }));
+    ASSERT_TRUE(Press(box, IDNO, answer));
     EXPECT_EQ(answer.get(), MessageResult::No);
 
     ASSERT_EQ(_putenv("UPDATER_HEADLESS=1"), 0);

@@ -50,6 +50,11 @@ bool WaitUntil(const std::function<bool()>& cond,
 std::string HostPath(const std::string& path);
 int RunHostCommand(const std::string& shellCommand);
 
+// The permission bits of a file, on a system that has them (none on
+// Windows), and setting them there.
+std::optional<unsigned> PermissionBits(const std::string& path);
+void SetPermissionBits(const std::string& path, unsigned bits);
+
 // A file that exists but fails every read while the object lives, whoever
 // runs the test.
 class UnreadableFile {

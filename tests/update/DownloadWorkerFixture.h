@@ -99,7 +99,7 @@ protected:
 };
 
 // Serves "/<name>" with the body "content of <name>", except what `special` answers.
-HttpTestServer::Handler
+inline HttpTestServer::Handler
 Files(std::function<std::optional<HttpReply>(const std::string&)> special = {}) {
     return [special](const HttpRequest& req) {
         std::string path = req.target.substr(0, req.target.find('?'));

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -153,6 +154,16 @@ std::string HostPath(const std::string& path) {
 int RunHostCommand(const std::string& shellCommand) {
     int rc = std::system(shellCommand.c_str());
     return rc >= 0 && WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+std::optional<unsigned> PermissionBits(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return st.st_mode & 07777;
+}
+
+void SetPermissionBits(const std::string& path, unsigned bits) {
+    ::chmod(path.c_str(), bits);
 }
 
 } // namespace testsupport

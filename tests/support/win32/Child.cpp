@@ -254,4 +254,10 @@ int RunHostCommand(const std::string& shellCommand) {
     return code;
 }
 
+std::optional<unsigned> PermissionBits(const std::string&) {
+    return std::nullopt;
+}
+
+void SetPermissionBits(const std::string&, unsigned) {}
+
 } // namespace testsupport

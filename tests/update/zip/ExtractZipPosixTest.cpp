@@ -13,6 +13,7 @@
 
 using namespace ziptest;
 using testing::ElementsAre;
+using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 using zip::ExtractZipTo;

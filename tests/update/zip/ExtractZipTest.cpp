@@ -114,7 +114,9 @@ TEST(ExtractZip, RefusesNamesLeavingTheFolderBeforeWritingAnything) {
     MakeRaw(dir / "ok.zip",
             {{"entries", {Entry("./a..b/c..txt", "1"), Entry("..x", "2"), Entry("x../", "")}}});
     ExtractZipTo(dir / "ok.zip", dir / "out");
-    EXPECT_THAT(Keys(Tree(dir / "out")), ElementsAre("..x", "a..b", "a..b/c..txt", "x.."));
+    // Windows drops the trailing dots of a name.
+    EXPECT_THAT(Keys(Tree(dir / "out")),
+                ElementsAre("..x", "a..b", "a..b/c..txt", testing::AnyOf("x..", "x")));
 }
 
 TEST(ExtractZip, ABadEntryNeverReplacesAGoodFile) {

@@ -79,10 +79,14 @@ inline void Patch(const std::string& archive, const std::string& entry, const st
 inline std::map<std::string, std::string> Tree(const std::string& root) {
     namespace fs = std::filesystem;
     std::map<std::string, std::string> out;
-    if (!fs::exists(root)) return out;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        std::string rel = fs::relative(e.path(), root).string();
-        out[rel] = e.is_directory() ? "<dir>" : testsupport::ReadFile(e.path().string());
+    const fs::path top(std::u8string(root.begin(), root.end()));
+    if (!fs::exists(top)) return out;
+    for (const auto& e : fs::recursive_directory_iterator(top)) {
+        std::u8string rel = fs::relative(e.path(), top).generic_u8string();
+        std::u8string full = e.path().u8string();
+        out[std::string(rel.begin(), rel.end())] =
+            e.is_directory() ? "<dir>"
+                             : testsupport::ReadFile(std::string(full.begin(), full.end()));
     }
     return out;
 }
