@@ -20,8 +20,10 @@ build: configure
 demo: build
 	./scripts/demo $(BUILD)
 
-test: build
+# Both suites: the Linux build's, then the Windows build's under Wine.
+test: build windows
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	./scripts/test-windows $(BUILD_WIN) -j $(JOBS)
 
 bench: build
 	./scripts/bench $(BUILD)
@@ -36,7 +38,7 @@ windows: configure-windows
 	cmake --build $(BUILD_WIN) -j $(JOBS)
 
 test-windows: windows
-	ctest --test-dir $(BUILD_WIN) --output-on-failure -j $(JOBS)
+	./scripts/test-windows $(BUILD_WIN) -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_WIN)
