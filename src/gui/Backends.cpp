@@ -1,5 +1,4 @@
 #include "gui/HeadlessBackend.h"
-#include "gui/SdlBackend.h"
 #include "platform/MessageBox.h"
 
 namespace gui {
@@ -11,7 +10,7 @@ bool gHeadless = false;
 } // namespace
 
 TWindowBackend* WindowBackend() {
-    if (!gBackend && DisplayAvailable()) gBackend = CreateSdlBackend();
+    if (!gBackend && DisplayAvailable()) gBackend = CreateNativeBackend();
     if (!gBackend) {
         gBackend = new THeadlessBackend(1280, 800);
         gHeadless = true;
@@ -32,8 +31,8 @@ THeadlessBackend* UseHeadlessBackend(int screenWidth, int screenHeight) {
     return gHeadless ? static_cast<THeadlessBackend*>(gBackend) : nullptr;
 }
 
-TWindowBackend* UseSdlBackend() {
-    if (!gBackend) gBackend = CreateSdlBackend();
+TWindowBackend* UseNativeBackend() {
+    if (!gBackend) gBackend = CreateNativeBackend();
     return gHeadless ? nullptr : gBackend;
 }
 

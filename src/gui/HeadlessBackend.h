@@ -105,6 +105,6 @@ private:
 // and returns it; the existing one when it is already in use.
 THeadlessBackend* UseHeadlessBackend(int screenWidth = 1280, int screenHeight = 800);
 // Makes the SDL back-end the one in use; none when SDL cannot open a display.
-TWindowBackend* UseSdlBackend();
+TWindowBackend* UseNativeBackend();
 
 } // namespace gui

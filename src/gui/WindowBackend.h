@@ -54,4 +54,8 @@ public:
 TWindowBackend* WindowBackend();
 bool IsHeadless();
 
+// The system's own windows (SDL on Linux); none when no display can be
+// opened, or where the system has no back-end yet.
+TWindowBackend* CreateNativeBackend();
+
 } // namespace gui

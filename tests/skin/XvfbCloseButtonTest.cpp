@@ -2,7 +2,7 @@
 // server: xdotool points at it (it turns red on the screen) and clicks it,
 // and the window goes away.
 #include "SkinWindowSupport.h"
-#include "gui/SdlBackend.h"
+#include "gui/sdl/SdlBackend.h"
 #include "skin/ZelSkinNCControls.h"
 #include "skin/ZelSkinPng.h"
 
@@ -48,7 +48,7 @@ TEST(XvfbCloseButton, ClickingTheCloseButtonClosesTheWindow) {
     ::setenv("DISPLAY", screen.Display.c_str(), 1);
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("UPDATER_HEADLESS");
-    ASSERT_NE(UseSdlBackend(), nullptr) << "SDL could not open " << screen.Display;
+    ASSERT_NE(UseNativeBackend(), nullptr) << "SDL could not open " << screen.Display;
 
     TitledWindow w;
     w.SetBounds(100, 100, w.Width(), w.Height());

@@ -3,7 +3,7 @@
 // button gives that button's answer. The screenshot is kept in the build
 // folder for a person to look at.
 #include "SkinWindowSupport.h"
-#include "gui/SdlBackend.h"
+#include "gui/sdl/SdlBackend.h"
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -101,7 +101,7 @@ protected:
             ::unsetenv("WAYLAND_DISPLAY");
             ::unsetenv("UPDATER_HEADLESS");
             why = "SDL could not open " + screen.Display;
-            return UseSdlBackend() != nullptr;
+            return UseNativeBackend() != nullptr;
         }();
         if (!started) GTEST_SKIP() << "no X server could be started: " << why;
         ASSERT_FALSE(xdotool.empty())

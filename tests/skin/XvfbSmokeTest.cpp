@@ -5,7 +5,7 @@
 // screenshots of the window and of the whole screen are kept.
 #include "SkinWindowSupport.h"
 #include "XvfbSupport.h"
-#include "gui/SdlBackend.h"
+#include "gui/sdl/SdlBackend.h"
 #include "skin/ZelSkinControls.h"
 #include "skin/ZelSkinPng.h"
 
@@ -28,7 +28,7 @@ TEST(XvfbSmoke, SkinnedWindowIsDraggedByItsTitleBar) {
     ::setenv("DISPLAY", screen.Display.c_str(), 1);
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("UPDATER_HEADLESS");
-    ASSERT_NE(UseSdlBackend(), nullptr) << "SDL could not open " << screen.Display;
+    ASSERT_NE(UseNativeBackend(), nullptr) << "SDL could not open " << screen.Display;
     ASSERT_FALSE(IsHeadless());
     ASSERT_FALSE(SdlNativeMoveResize());
 

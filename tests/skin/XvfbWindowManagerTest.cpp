@@ -5,7 +5,7 @@
 // control gets the press.
 #include "SkinWindowSupport.h"
 #include "XvfbSupport.h"
-#include "gui/SdlBackend.h"
+#include "gui/sdl/SdlBackend.h"
 #include "skin/ZelSkinPng.h"
 
 #include <csignal>
@@ -55,7 +55,7 @@ void CaptionDragScenario() {
     ::setenv("DISPLAY", screen.Display.c_str(), 1);
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("UPDATER_HEADLESS");
-    ASSERT_NE(UseSdlBackend(), nullptr) << "SDL could not open " << screen.Display;
+    ASSERT_NE(UseNativeBackend(), nullptr) << "SDL could not open " << screen.Display;
     ASSERT_TRUE(SdlNativeMoveResize());
 
     MainLikeWindow w;

@@ -1,4 +1,4 @@
-#include "gui/SdlBackend.h"
+#include "gui/sdl/SdlBackend.h"
 
 #include "platform/MainThread.h"
 #include "platform/Text.h"
@@ -595,6 +595,10 @@ bool SdlNativeMoveResize() {
 
 void* SdlWindowOf(TWindow* window) {
     return window->Peer();
+}
+
+TWindowBackend* CreateNativeBackend() {
+    return CreateSdlBackend();
 }
 
 } // namespace gui
