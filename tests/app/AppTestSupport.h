@@ -2,6 +2,8 @@
 // An installation folder with a copy of an updater build in it, and running
 // that copy as a real process with a private home and no display.
 #include "TestSupport.h"
+#include "platform/Desktop.h"
+#include "platform/Paths.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,16 +19,22 @@ protected:
     std::string Root() const { return dir.Path(); }
     std::string At(const std::string& name) const { return dir / name; }
 
-    void Put(const std::string& name, const std::string& data) { testsupport::WriteFile(At(name), data); }
+    void Put(const std::string& name, const std::string& data) {
+        testsupport::WriteFile(At(name), data);
+    }
     std::string Get(const std::string& name) const { return testsupport::ReadFile(At(name)); }
     bool Has(const std::string& name) const { return testsupport::Exists(At(name)); }
 
-    void InstallUpdater(const std::string& build, const std::string& name = "updater") {
+    // Programs carry ".exe" in both builds: Windows starts nothing without it.
+    void InstallUpdater(const std::string& build, const std::string& name = "updater.exe") {
         testsupport::CopyExecutable(build, At(name));
     }
-    void InstallRecorder(const std::string& name) { testsupport::CopyExecutable(RECORDER_BIN, At(name)); }
+    void InstallRecorder(const std::string& name) {
+        testsupport::CopyExecutable(RECORDER_BIN, At(name));
+    }
 
-    testsupport::Child::Options Options(std::vector<std::string> args, const std::string& name = "updater") {
+    testsupport::Child::Options Options(std::vector<std::string> args,
+                                        const std::string& name = "updater.exe") {
         args.insert(args.begin(), At(name));
         return {args,
                 home.Path(),
@@ -43,7 +51,7 @@ protected:
         std::string err;
     };
     // Runs the installed updater to its end.
-    Result Run(std::vector<std::string> args = {}, const std::string& name = "updater") {
+    Result Run(std::vector<std::string> args = {}, const std::string& name = "updater.exe") {
         testsupport::Child child(Options(std::move(args), name));
         auto code = child.Wait(std::chrono::seconds(90));
         EXPECT_TRUE(code.has_value()) << "updater did not end";
@@ -69,10 +77,21 @@ protected:
     bool WaitForStarts(size_t runs) {
         return testsupport::WaitUntil([&] {
             size_t n = 0;
-            for (const auto& l : Started()) n += l.rfind("RUN ", 0) == 0;
+            for (const auto& l : Started())
+                n += l.rfind("RUN ", 0) == 0;
             return n >= runs;
         });
     }
+    // The desktop shortcut the installed updater made, read back.
+    std::string ShortcutFile() const {
+        return testsupport::DesktopShortcutPath(home.Path(), "updater");
+    }
+    std::optional<platform::ShortcutSpec> Shortcut() const {
+        return platform::ReadShortcut(ShortcutFile());
+    }
+    // A name in the installation as the system writes it.
+    std::string Native(const std::string& name) const { return platform::NativePath(At(name)); }
+
     std::string CwdLine() const {
         std::string r = Root();
         return "CWD " + r.substr(0, r.size() - 1);

@@ -2,44 +2,50 @@
 //   RUN <own file name>
 //   CWD <current folder>
 //   ARG <argument>         (one line each; line breaks written as \n)
-// With "--hold <file>" it then keeps running until <file> exists.
-#include <chrono>
-#include <fcntl.h>
-#include <cstring>
-#include <string>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
+// With "--hold <file>" it then keeps running (its file in use) until <file>
+// exists.
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
 
-static std::string Escape(const char* s) {
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+static std::string Escape(const std::string& s) {
     std::string out;
-    for (; *s; ++s) {
-        if (*s == '\n') out += "\\n";
-        else if (*s == '\r') out += "\\r";
-        else out += *s;
+    for (char c : s) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
 
 int main(int argc, char** argv) {
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return 2;
-    exe[n] = '\0';
-    std::string path = exe;
-    std::string folder = path.substr(0, path.rfind('/') + 1);
-    std::string record = "RUN " + path.substr(folder.size()) + "\n";
-    char cwd[4096];
-    record += "CWD " + std::string(getcwd(cwd, sizeof cwd) ? cwd : "?") + "\n";
-    for (int i = 1; i < argc; ++i) record += "ARG " + Escape(argv[i]) + "\n";
+    platform::SetProgramArguments(argc, argv);
+    const std::string path = platform::ExecutablePath();
+    const std::string folder = platform::ExtractFilePath(path);
+    std::string record = "RUN " + platform::ExtractFileName(path) + "\n";
+    std::u8string cwd = std::filesystem::current_path().u8string();
+    record += "CWD " + std::string(cwd.begin(), cwd.end()) + "\n";
+    const auto& args = platform::ProgramArguments();
+    for (const std::string& a : args)
+        record += "ARG " + Escape(a) + "\n";
+    std::u8string name = u8"started.txt";
+    std::u8string base(folder.begin(), folder.end());
     // One write, so a reader never sees half a record.
-    int fd = open((folder + "started.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (fd < 0 || write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
-        return 3;
-    close(fd);
-    if (argc >= 3 && std::strcmp(argv[1], "--hold") == 0) {
-        struct stat st;
-        while (stat(argv[2], &st) != 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ofstream out(std::filesystem::path(base + name), std::ios::binary | std::ios::app);
+    if (!out.write(record.data(), std::streamsize(record.size())).flush()) return 3;
+    out.close();
+    if (args.size() >= 2 && args[0] == "--hold") {
+        while (!platform::FileExists(args[1]))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return 0;
 }

@@ -2,9 +2,7 @@
 #include "AppTestSupport.h"
 
 #include <algorithm>
-#include <csignal>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -21,7 +19,7 @@ TEST_F(RunSequence, MissingAgStopsWithOneMessageAndStillWritesVersionIni) {
     EXPECT_EQ(r.err, "错误: 找不到文件 : " + At("ag") + "\n");
     EXPECT_TRUE(Has("version.ini"));
     EXPECT_TRUE(Started().empty());
-    EXPECT_FALSE(testsupport::Exists(home / "Desktop/updater.desktop"));
+    EXPECT_FALSE(testsupport::Exists(ShortcutFile()));
 }
 
 TEST_F(RunSequence, NormalRunMakesTheShortcutAndStartsTheApplication) {
@@ -39,12 +37,12 @@ TEST_F(RunSequence, NormalRunMakesTheShortcutAndStartsTheApplication) {
     EXPECT_THAT(Started(), ElementsAre("RUN Varnoke.exe", CwdLine(), "ARG AGENT-7"));
     EXPECT_EQ(Get("version.ini"), "[Varnoke.exe]\r\nVer=12\r\nMD5=abc\r\n\r\n");
 
-    std::string link = testsupport::ReadFile(home / "Desktop/updater.desktop");
-    EXPECT_THAT(link, HasSubstr("Type=Application\n"));
-    EXPECT_THAT(link, HasSubstr("Exec=\"" + At("updater") + "\"\n"));
-    EXPECT_THAT(link, HasSubstr("Path=" + Root() + "\n"));
-    EXPECT_THAT(link, HasSubstr("Icon=" + At("Resource/app.ico") + "\n"));
-    EXPECT_THAT(link, HasSubstr("Name=updater\n"));
+    auto link = Shortcut();
+    ASSERT_TRUE(link.has_value()) << ShortcutFile();
+    EXPECT_EQ(link->target, Native("updater.exe"));
+    EXPECT_EQ(link->workingDirectory, platform::NativePath(Root()));
+    EXPECT_EQ(link->iconPath, Native("Resource/app.ico"));
+    EXPECT_EQ(link->name, "updater");
 }
 
 TEST_F(RunSequence, EmptyAgentCodeIsPassedOn) {
@@ -55,8 +53,9 @@ TEST_F(RunSequence, EmptyAgentCodeIsPassedOn) {
     ASSERT_TRUE(WaitForStarts(1));
     // Nothing follows the blank after the program, so no argument arrives.
     EXPECT_THAT(Started(), ElementsAre("RUN Varnoke.exe", CwdLine()));
-    EXPECT_EQ(testsupport::ReadFile(home / "Desktop/updater.desktop").find("Icon="),
-              std::string::npos);
+    auto link = Shortcut();
+    ASSERT_TRUE(link.has_value()) << ShortcutFile();
+    EXPECT_EQ(link->iconPath, "");
 }
 
 TEST_F(RunSequence, FailedApplicationStartIsReported) {
@@ -100,15 +99,13 @@ TEST_F(RunSequence, LoaderDifferingOnlyInLetterCaseIsNotCopied) {
 // A loader name that reaches "Varnoke.exe" by another spelling must not
 // empty it by copying it onto itself.
 TEST_F(RunSequence, LoaderReachingTheApplicationByAnotherNameLeavesItWhole) {
-    const char* const loaders[] = {".\\Varnoke.exe", "sub\\..\\Varnoke.exe", "link.exe"};
+    const char* const loaders[] = {".\\Varnoke.exe", "sub\\..\\Varnoke.exe"};
     for (const char* loader : loaders) {
         SCOPED_TRACE(loader);
         InstallUpdater(FAKEWINDOW_BIN);
         InstallRecorder("Varnoke.exe");
         testsupport::MakeDirs(At("sub"));
-        ::unlink(At("link.exe").c_str());
-        ASSERT_EQ(::symlink("Varnoke.exe", At("link.exe").c_str()), 0);
-        ::unlink(At("started.txt").c_str());
+        std::filesystem::remove(At("started.txt"));
         const std::string before = Get("Varnoke.exe");
         Put("ag", "CODE");
         Put("window.txt", std::string("loader ") + loader + "\n");
@@ -139,9 +136,7 @@ TEST_F(RunSequence, UnreadableVersionIniIsReportedAndNeverOverwritten) {
     EXPECT_THAT(r.err, HasSubstr("读取版本记录失败"));
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
     ASSERT_TRUE(WaitForStarts(1)); // the run goes on
-    struct stat st;
-    ASSERT_EQ(::stat(At("version.ini").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_TRUE(std::filesystem::is_directory(At("version.ini")));
 }
 
 TEST_F(RunSequence, KilledDuringWriteBackLeavesTheOldVersionIni) {
@@ -152,7 +147,7 @@ TEST_F(RunSequence, KilledDuringWriteBackLeavesTheOldVersionIni) {
     options.env["UPDATER_TEST_PAUSE_BEFORE_RENAME"] = At("paused");
     testsupport::Child child(options);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return Has("paused"); }));
-    child.Kill(SIGKILL);
+    child.Kill(testsupport::kKillSignal);
     child.Wait();
     EXPECT_EQ(Get("version.ini"), old);
 }
@@ -163,16 +158,16 @@ TEST_F(RunSequence, NewUpdaterCopyHandsOffInsteadOfLaunching) {
     // it and starts it; that run starts the application.
     InstallUpdater(FAKEWINDOW_BIN);
     InstallRecorder("Varnoke.exe");
-    std::string fresh = Get("updater") + std::string("\nNEW BUILD");
+    std::string fresh = Get("updater.exe") + std::string("\nNEW BUILD");
     Put("_updater.tmp", fresh);
-    ::chmod(At("_updater.tmp").c_str(), 0755);
+    testsupport::SetPermissionBits(At("_updater.tmp"), 0755);
     Put("ag", "CODE");
     Put("window.txt", "launcher\n");
     EXPECT_EQ(Run().exitCode, 0);
     ASSERT_TRUE(WaitForStarts(1));
     ASSERT_TRUE(
         testsupport::WaitUntil([&] { return Get("window-shown.txt") == "[CODE]\n[CODE]\n"; }));
-    EXPECT_EQ(Get("updater"), fresh);
+    EXPECT_EQ(Get("updater.exe"), fresh);
     EXPECT_THAT(Started(), ElementsAre("RUN Varnoke.exe", CwdLine(), "ARG CODE"));
 }
 
@@ -184,7 +179,7 @@ TEST_F(RunSequence, UnreadableAgStopsTheRunWithAClearMessage) {
     InstallUpdater(UPDATER_BIN);
     InstallRecorder("Varnoke.exe");
     // Exists, but every read fails, whoever runs the test.
-    ASSERT_EQ(::symlink("/proc/self/mem", At("ag").c_str()), 0);
+    testsupport::UnreadableFile ag(At("ag"));
     auto r = Run();
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_THAT(r.err, HasSubstr("读取文件失败 : " + At("ag")));

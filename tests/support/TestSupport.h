@@ -55,6 +55,14 @@ int RunHostCommand(const std::string& shellCommand);
 std::optional<unsigned> PermissionBits(const std::string& path);
 void SetPermissionBits(const std::string& path, unsigned bits);
 
+// Where a program started with HOME=home puts the desktop shortcut `name`:
+// the launcher file in home's Desktop on Linux, the shell link on the user's
+// desktop on Windows.
+std::string DesktopShortcutPath(const std::string& home, const std::string& name);
+
+// The signal Kill sends to end a child at once (Windows ends it either way).
+inline constexpr int kKillSignal = 9;
+
 // A file that exists but fails every read while the object lives, whoever
 // runs the test.
 class UnreadableFile {

@@ -166,4 +166,8 @@ void SetPermissionBits(const std::string& path, unsigned bits) {
     ::chmod(path.c_str(), bits);
 }
 
+std::string DesktopShortcutPath(const std::string& home, const std::string& name) {
+    return home + (home.empty() || home.back() == '/' ? "" : "/") + "Desktop/" + name + ".desktop";
+}
+
 } // namespace testsupport

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <shlobj.h>
 #include <stdexcept>
 #include <thread>
 #include <windows.h>
@@ -259,5 +260,20 @@ std::optional<unsigned> PermissionBits(const std::string&) {
 }
 
 void SetPermissionBits(const std::string&, unsigned) {}
+
+std::string DesktopShortcutPath(const std::string&, const std::string& name) {
+    std::string folder;
+    PWSTR path = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, &path))) {
+        std::wstring w = path;
+        int n =
+            WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+        folder.resize(size_t(n));
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), folder.data(), n, nullptr,
+                            nullptr);
+    }
+    CoTaskMemFree(path);
+    return folder + "\\" + name + ".lnk";
+}
 
 } // namespace testsupport
