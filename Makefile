@@ -12,6 +12,7 @@ setup:
 
 configure: setup
 	cmake -S . -B $(BUILD) -G Ninja $(if $(CI),-DUPDATER_WERROR=ON) \
+	  -DUPDATER_WINDOWS_BUILD=$(abspath $(BUILD_WIN)) \
 	  $(if $(UPDATER_SERVER_HOST),-DUPDATER_SERVER_HOST=$(UPDATER_SERVER_HOST))
 
 build: configure
@@ -22,8 +23,8 @@ demo: build
 
 # Both suites: the Linux build's, then the Windows build's under Wine.
 test: build windows
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
-	./scripts/test-windows $(BUILD_WIN) -j $(JOBS)
+	./scripts/run-tests $(BUILD) $(BUILD)/wine-e2e -j $(JOBS)
+	./scripts/run-tests $(BUILD_WIN) $(BUILD_WIN)/wine -j $(JOBS)
 
 bench: build
 	./scripts/bench $(BUILD)
@@ -38,7 +39,7 @@ windows: configure-windows
 	cmake --build $(BUILD_WIN) -j $(JOBS)
 
 test-windows: windows
-	./scripts/test-windows $(BUILD_WIN) -j $(JOBS)
+	./scripts/run-tests $(BUILD_WIN) $(BUILD_WIN)/wine -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_WIN)

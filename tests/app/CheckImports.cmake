@@ -1,0 +1,20 @@
+# Fails unless the program imports only DLLs that every Windows has:
+#   cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -P CheckImports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cannot read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" names "${dump}")
+set(system advapi32 bcrypt comctl32 comdlg32 crypt32 gdi32 imm32 kernel32 msvcrt ole32 oleaut32
+    rpcrt4 secur32 shell32 shlwapi user32 uxtheme version winhttp windowscodecs winmm ws2_32)
+set(found "")
+foreach(entry ${names})
+  string(REGEX REPLACE "DLL Name: ([^ \r]+).*" "\\1" dll "${entry}")
+  string(TOLOWER "${dll}" dll)
+  string(REGEX REPLACE "\\.dll$" "" base "${dll}")
+  list(APPEND found ${dll})
+  if(NOT base IN_LIST system AND NOT base MATCHES "^api-ms-win-")
+    message(FATAL_ERROR "${PROGRAM} needs ${dll}, which Windows does not bring")
+  endif()
+endforeach()
+message(STATUS "imports: ${found}")
