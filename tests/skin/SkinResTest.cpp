@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <filesystem>
 
 namespace {
 
@@ -188,14 +188,12 @@ INSTANTIATE_TEST_SUITE_P(
 class InTempFolder : public ::testing::Test {
 protected:
     testsupport::TempDir dir;
-    std::string old;
+    std::filesystem::path old;
     void SetUp() override {
-        char buf[4096];
-        ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-        old = buf;
-        ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+        old = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
     }
-    void TearDown() override { ASSERT_EQ(chdir(old.c_str()), 0); }
+    void TearDown() override { std::filesystem::current_path(old); }
 
     static void WritePicture(const std::string& path, int w, int h, TColor32 c) {
         ASSERT_TRUE(SavePngToFile(TZelSkinImage(w, h, c), path));
