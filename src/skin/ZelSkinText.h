@@ -1,6 +1,7 @@
 #pragma once
-// Fonts and text: families resolved through fontconfig, glyphs rendered by
-// FreeType and cached, laid out with the platform's DrawText rules.
+// Fonts and text: families resolved and glyphs rendered by the system's font
+// engine (FreeType with fontconfig, or GDI) and cached, laid out with the
+// platform's DrawText rules.
 #include "skin/ZelSkinImage.h"
 
 #include <string>
@@ -21,7 +22,7 @@ public:
         : FName(name), FHeight(height), FStyle(style), FColor(color) {}
 
     // A family name; Windows names ("宋体", "Tahoma", ...) are mapped to what
-    // the machine has.
+    // the machine has where the system does not know them.
     const std::string& Name() const { return FName; }
     void SetName(const std::string& value) { FName = value; }
     // Character (em) height in pixels.
@@ -72,8 +73,8 @@ struct TZelFontMetrics {
 
 // What a font resolved to on this machine.
 struct TZelFontFace {
-    std::string File;
-    int Index = 0; // face in a collection file
+    std::string File; // empty where the system does not tell (GDI)
+    int Index = 0;    // face in a collection file
     std::string Family;
     bool SyntheticBold = false;
     bool SyntheticItalic = false;

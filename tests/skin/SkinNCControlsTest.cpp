@@ -90,11 +90,13 @@ TEST(SkinNCControls, MainWindowTitleBar) {
     EXPECT_EQ(w.Close.ControlRect(), TRect::Bounds(W - 40, -1, 39, 19));
     TZelSkinImage img = Shown(w);
     EXPECT_TRUE(ShowsFrame(img, w.Close, "ZelSkinBtn_close", 0));
-    // The label at (8, 6), as large as its caption in 14-pixel 宋体.
+    // The label at (8, 6), as large as its caption in 14-pixel 宋体 (eight
+    // characters of 14 pixels; the line's height is the font's, 14 where the
+    // face keeps to its em square as SimSun does).
     const TRect label = w.Label.ControlRect();
     EXPECT_EQ(label.Left, 8);
     EXPECT_EQ(label.Top, 6);
-    EXPECT_EQ(label.Height(), 14);
+    EXPECT_EQ(label.Height(), GetFontMetrics(TZelFont("宋体", 14)).Height);
     EXPECT_EQ(label.Width(), 8 * 14);
     // White text with a near-white halo around it, and nothing outside.
     auto count = [&](const TZelSkinImage& shot, int* white) {

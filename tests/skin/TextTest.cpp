@@ -1,6 +1,6 @@
 #include "skin/ZelSkinText.h"
 
-#include "platform/Files.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -38,9 +38,7 @@ TZelFont Song(int px = 12, TFontStyles style = 0) {
 }
 
 TEST(Fonts, ChineseFamilyResolvesToAFaceWithChineseGlyphs) {
-    const TZelFontFace face = ResolveFontFace(Song());
-    ASSERT_FALSE(face.File.empty());
-    EXPECT_TRUE(platform::FileExists(face.File)) << face.File;
+    EXPECT_FALSE(ResolveFontFace(Song()).Family.empty());
 
     const TRect r{0, 0, 60, 30};
     const TZelSkinImage fa = Render(Song(14), "发", r, tfSingleLine);
@@ -62,6 +60,36 @@ TEST(Fonts, ChineseTextInALatinFontFallsBack) {
     EXPECT_NE(fa, xian);
 }
 
+// Whether the face itself is bold, or the engine thickens its strokes.
+TEST(Fonts, BoldIsSyntheticOnlyWhereTheFamilyHasNoBoldFace) {
+    EXPECT_TRUE(ResolveFontFace(Song(12, fsBold)).SyntheticBold);
+    EXPECT_FALSE(ResolveFontFace(Song(12)).SyntheticBold);
+    EXPECT_FALSE(ResolveFontFace(TZelFont("Tahoma", 11, clBlack, fsBold)).SyntheticBold);
+}
+
+// Grey edges with anti-aliasing, only ink and paper without.
+TEST(Fonts, QualityDecidesAntialiasing) {
+    const struct {
+        TFontQuality quality;
+        bool grey;
+    } cases[] = {{fqAntialiased, true}, {fqNonAntialiased, false}};
+    for (const auto& c : cases) {
+        TZelFont font("Tahoma", 20, clBlack);
+        font.SetQuality(c.quality);
+        const TZelSkinImage img = Render(font, "Update & Progress", {0, 0, 240, 40}, tfNoPrefix);
+        int ink = 0, grey = 0;
+        for (int y = 0; y < img.Height(); ++y)
+            for (int x = 0; x < img.Width(); ++x) {
+                const TColor32 p = img.Pixel(x, y);
+                if (p == kPaper) continue;
+                ++ink;
+                grey += p != Color32(0, 0, 0);
+            }
+        EXPECT_GT(ink, 100) << c.quality;
+        EXPECT_EQ(grey > 0, c.grey) << c.quality << ": " << grey << " grey of " << ink;
+    }
+}
+
 TEST(Fonts, BoldIsWider) {
     EXPECT_GT(TextWidth(Song(12, fsBold), "开始更新 Update"),
               TextWidth(Song(12), "开始更新 Update") - 1);
@@ -73,6 +101,9 @@ struct MeasureCase {
     const char* name;
     TZelFont font;
     const char* text;
+    // Chinese below 12 pixels: Wine's stand-in face has no bitmaps there and
+    // is drawn without anti-aliasing, losing strokes at the glyphs' edges.
+    bool thinUnderWine = false;
 };
 void PrintTo(const MeasureCase& c, std::ostream* os) {
     *os << c.name;
@@ -98,17 +129,19 @@ TEST_P(Measure, DrawnInkLiesInsideTheMeasuredBox) {
     EXPECT_GE(ink.Top, calc.Top);
     EXPECT_LE(ink.Bottom, calc.Bottom);
     // And the box is not much larger than the ink.
-    EXPECT_LE(calc.Right - ink.Right, 3);
+    if (!(c.thinUnderWine && testsupport::RunningUnderWine())) {
+        EXPECT_LE(calc.Right - ink.Right, 3);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Measure,
-                         ::testing::Values(MeasureCase{"latin", Latin(), "Downloaded 1024 KB"},
-                                           MeasureCase{"song12", Song(12), "发现新的升级文件"},
-                                           MeasureCase{"song14_bold", Song(14, fsBold),
-                                                       "正在检查更新"},
-                                           MeasureCase{"mixed", Song(12), "7×24h无人值守"},
-                                           MeasureCase{"tahoma_chinese", Latin(), "开始更新"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Measure,
+    ::testing::Values(MeasureCase{"latin", Latin(), "Downloaded 1024 KB"},
+                      MeasureCase{"song12", Song(12), "发现新的升级文件"},
+                      MeasureCase{"song14_bold", Song(14, fsBold), "正在检查更新"},
+                      MeasureCase{"mixed", Song(12), "7×24h无人值守"},
+                      MeasureCase{"tahoma_chinese", Latin(), "开始更新", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Alignment is a shift of the left-aligned drawing.
 TEST(Layout, AlignmentShiftsTheLine) {

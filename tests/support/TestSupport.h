@@ -50,6 +50,10 @@ bool WaitUntil(const std::function<bool()>& cond,
 std::string HostPath(const std::string& path);
 int RunHostCommand(const std::string& shellCommand);
 
+// True for a Windows test program that Wine runs; for what Wine cannot show
+// as Windows would (fonts it does not have).
+bool RunningUnderWine();
+
 // The permission bits of a file, on a system that has them (none on
 // Windows), and setting them there.
 std::optional<unsigned> PermissionBits(const std::string& path);

@@ -147,6 +147,10 @@ UnreadableFile::UnreadableFile(const std::string& path) {
 
 UnreadableFile::~UnreadableFile() = default;
 
+bool RunningUnderWine() {
+    return false;
+}
+
 std::string HostPath(const std::string& path) {
     return path;
 }

@@ -207,6 +207,10 @@ UnreadableFile::~UnreadableFile() {
     CloseHandle(reinterpret_cast<HANDLE>(FHandle));
 }
 
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll"), "wine_get_version") != nullptr;
+}
+
 std::string HostPath(const std::string& path) {
     // Wine's own export; a real Windows has no host tools to hand names to.
     using ToUnix = char*(CDECL*)(const wchar_t*);
