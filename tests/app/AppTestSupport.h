@@ -5,6 +5,8 @@
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,7 +16,11 @@ protected:
     testsupport::TempDir dir{"updater install"};
     testsupport::TempDir home{"updater-home"};
 
-    void SetUp() override { testsupport::MakeDirs(home / "Desktop"); }
+    void SetUp() override {
+        testsupport::MakeDirs(home / "Desktop");
+        // Windows has one desktop for every test: no shortcut of an earlier one.
+        std::filesystem::remove(ShortcutFile());
+    }
 
     std::string Root() const { return dir.Path(); }
     std::string At(const std::string& name) const { return dir / name; }
@@ -91,6 +97,19 @@ protected:
     }
     // A name in the installation as the system writes it.
     std::string Native(const std::string& name) const { return platform::NativePath(At(name)); }
+
+    // The installation's file names as stored, sorted.
+    std::vector<std::string> FileNames() const {
+        std::vector<std::string> names;
+        const std::string root = Root();
+        for (const auto& e : std::filesystem::directory_iterator(
+                 std::filesystem::path(std::u8string(root.begin(), root.end())))) {
+            std::u8string n = e.path().filename().u8string();
+            names.emplace_back(n.begin(), n.end());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     std::string CwdLine() const {
         std::string r = Root();

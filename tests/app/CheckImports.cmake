@@ -1,5 +1,6 @@
 # Fails unless the program imports only DLLs that every Windows has:
 #   cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -P CheckImports.cmake
+cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cannot read ${PROGRAM}")

@@ -14,7 +14,8 @@
 int main(int argc, char** argv) {
     return UpdaterMain(argc, argv, [] {
         const std::string root = TAppConfig::GetRootPath();
-        std::ofstream(root + "window-shown.txt", std::ios::app) << "[" << AppConfig->AgentCode << "]\n";
+        std::ofstream(root + "window-shown.txt", std::ios::app | std::ios::binary)
+            << "[" << AppConfig->AgentCode << "]\n";
         std::ifstream script(root + "window.txt");
         std::string line;
         bool usedUp = false;
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
                 AppConfig->SetLoaderName(rest.substr(rest.find_first_not_of(' ')));
             }
         }
+        // Closed first: Windows deletes no file that is still open.
+        script.close();
         if (usedUp) std::remove((root + "window.txt").c_str());
     });
 }

@@ -56,7 +56,7 @@ TEST_F(HandOff, MissingNewCopyFailsAtOnceWithAMessage) {
     auto r = Run({"updater.exe"});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "错误: 找不到文件 : " + At("_updater.tmp") + "\n");
+    EXPECT_EQ(r.err, "错误: 找不到文件 : " + Native("_updater.tmp") + "\n");
     EXPECT_TRUE(Started().empty());
 }
 
