@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -35,9 +36,10 @@ protected:
 
     void SetUp() override {
         for (const std::string& program : {kUpdaterExe, kRecorderExe, kProbeExe})
-            if (!fs::exists(program))
-                GTEST_SKIP() << program << " is missing: build the Windows build first (make windows)";
-        for (const auto& d : {install + "Resource", release + "plugins", release + "skins/图片", published})
+            ASSERT_TRUE(fs::exists(program))
+                << program << " is missing: build the Windows build first (make windows)";
+        for (const auto& d :
+             {install + "Resource", release + "plugins", release + "skins/图片", published})
             testsupport::MakeDirs(d);
         testsupport::CopyExecutable(kUpdaterExe, install + "updater.exe");
         testsupport::CopyExecutable(kRecorderExe, install + "Varnoke.exe");
@@ -62,8 +64,8 @@ protected:
             {PUBLISHER_BIN, release, work / "release.json", published, base}));
     }
     void StartServer() {
-        server = std::make_unique<Child>(Child::Options{
-            {DEVSERVER_BIN, published, "--listen", UPDATER_SERVER_HOST}, "/", {}});
+        server = std::make_unique<Child>(
+            Child::Options{{DEVSERVER_BIN, published, "--listen", UPDATER_SERVER_HOST}, "/", {}});
         ASSERT_TRUE(testsupport::WaitUntil([&] {
             return server->StdOut().find("update server on") != std::string::npos;
         })) << server->StdErr();
@@ -99,7 +101,8 @@ TEST_F(WineEndToEnd, FilesPackagesAndANewUpdaterAreInstalledAndTheApplicationSta
     ASSERT_EQ(updater.Wait(std::chrono::seconds(120)), 0) << updater.StdErr();
     // The hand-off copy waits for the old updater.exe to let go of its file,
     // replaces it and starts it; that run checks again and starts the application.
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return !AppStarts().empty(); }, std::chrono::seconds(120)))
+    ASSERT_TRUE(
+        testsupport::WaitUntil([&] { return !AppStarts().empty(); }, std::chrono::seconds(120)))
         << updater.StdErr() << server->StdOut();
     const auto starts = AppStarts();
     ASSERT_GE(starts.size(), 3u);
@@ -129,6 +132,8 @@ TEST_F(WineEndToEnd, FilesPackagesAndANewUpdaterAreInstalledAndTheApplicationSta
     auto link = testsupport::RunForOutput(
         {WINE_RUN, WINE_PREFIX, kProbeExe, "--shortcut", "updater"}, {}, std::chrono::seconds(60));
     ASSERT_TRUE(link) << "no shortcut on the desktop";
+    // A Windows program's standard output ends its lines with CR LF.
+    link->erase(std::remove(link->begin(), link->end(), '\r'), link->end());
     EXPECT_THAT(*link, HasSubstr("updater.lnk\n"));
     EXPECT_THAT(*link, HasSubstr("\\Program Files\\Varnoke\\updater.exe\n"));
     EXPECT_THAT(*link, HasSubstr("\\Program Files\\Varnoke\\\n"));
@@ -139,7 +144,8 @@ TEST_F(WineEndToEnd, AnUnreachableServerIsReportedAndTheApplicationStillStarts) 
     Child updater(Windows({install + "updater.exe"}, install));
     ASSERT_EQ(updater.Wait(std::chrono::seconds(120)), 0) << updater.StdErr();
     EXPECT_FALSE(updater.StdErr().empty());
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarts().size() >= 3; }, std::chrono::seconds(60)))
+    ASSERT_TRUE(
+        testsupport::WaitUntil([&] { return AppStarts().size() >= 3; }, std::chrono::seconds(60)))
         << updater.StdErr();
     EXPECT_EQ(AppStarts()[2], "ARG WINE-AGENT");
     EXPECT_EQ(Installed("Varnoke.exe"), testsupport::ReadFile(kRecorderExe));
