@@ -8,6 +8,7 @@
 #include "update/BackgroundDigest.h"
 #include "update/zip/ZipArchive.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <random>
 
@@ -16,6 +17,7 @@ namespace {
 const char* const kConnectionRefused = "目标主机拒绝连接";
 const char* const kNotFound = "主机找不到目标资源";
 const char* const kIncomplete = "文件下载未完成";
+const char* const kTooLong = "文件数据超过了列表中的大小";
 const char* const kFolderFailed = "创建文件夹失败";
 const char* const kCopyFailed = "文件复制失败";
 
@@ -137,14 +139,31 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         item->StartTime = platform::GetTickCount();
         // The digest is taken from the same bytes as they are written, on a
         // thread of its own, which spares reading the whole file back.
-        FHttpClient->Get(
-            url, [&](long, int64_t announced) { ClientWorkBegin(announced < 0 ? 0 : announced); },
-            [&](const char* data, size_t size) {
-                file->Write(data, size);
-                digest.Update(data, size);
-                return true;
-            },
-            [&](int64_t count) { ClientWork(count); });
+        // Nothing beyond the size the list announced is written: a body
+        // without end must not fill the disk.
+        const uint64_t limit = static_cast<uint64_t>(std::max<int32_t>(item->FileLen(), 0));
+        uint64_t written = 0;
+        bool tooLong = false;
+        try {
+            FHttpClient->Get(
+                url,
+                [&](long, int64_t announced) { ClientWorkBegin(announced < 0 ? 0 : announced); },
+                [&](const char* data, size_t size) {
+                    if (size > limit - written) {
+                        tooLong = true;
+                        return false;
+                    }
+                    written += size;
+                    file->Write(data, size);
+                    digest.Update(data, size);
+                    return true;
+                },
+                [&](int64_t count) { ClientWork(count); });
+        } catch (const platform::HttpError&) {
+            if (!tooLong) throw;
+            FErrorText = kTooLong;
+            return false;
+        }
         item->LocalMd5 = digest.HexDigest();
 
         if (static_cast<int64_t>(item->TotalBytes) != item->ReceivedBytes) {

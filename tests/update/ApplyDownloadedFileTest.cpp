@@ -31,8 +31,9 @@ protected:
         std::string path = "/f" + std::to_string(list.size());
         served[path] = body;
         std::string json = R"({"fileName":")" + name + R"(","clientDir":")" + clientDir +
-                           R"(","fileVer":"8","fileType":")" + type +
-                           R"(","fileSize":1,"fileUrl":")" + server.Url(path) + R"(","remark":""})";
+                           R"(","fileVer":"8","fileType":")" + type + R"(","fileSize":)" +
+                           std::to_string(body.size()) + R"(,"fileUrl":")" + server.Url(path) +
+                           R"(","remark":""})";
         auto item = std::make_unique<TDownloadFileItem>();
         item->BuildFromJson(JsonValue::Parse(json));
         list.push_back(std::move(item));

@@ -48,9 +48,10 @@ TEST_F(DownloadWorker, SecondOf3Missing_StopsThere_AndANewRunFetchesOnlyTheRest)
         if (path == "/b.dll" && missing) return HttpReply::Text(404, "not here");
         return std::nullopt;
     }));
-    Add(server.Url("/a.dll"), "a.dll");
-    auto* b = Add(server.Url("/b.dll"), "b.dll");
-    Add(server.Url("/c.dll"), "c.dll");
+    // 100 bytes announced each, for the totals.
+    Add(server.Url("/a.dll"), "a.dll", "", "file", "", 100);
+    auto* b = Add(server.Url("/b.dll"), "b.dll", "", "file", "", 100);
+    Add(server.Url("/c.dll"), "c.dll", "", "file", "", 100);
     RunResult r = Run();
     EXPECT_EQ(r.errorText, "主机找不到目标资源");
     EXPECT_EQ(r.events.back(), (Event{"error", "b.dll", 0}));
@@ -249,6 +250,33 @@ TEST_F(DownloadWorker, AnnouncedDigestInCapitalsIsAccepted) {
     for (char& c : md5)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     Add(server.Url("/a.dll"), "a.dll", "", "file", md5);
+    EXPECT_EQ(Run().errorText, "");
+    EXPECT_EQ(Get("a.dll"), "content of a.dll");
+}
+
+// A server that sends more than the list announced, without end, is cut off
+// at the first byte too many: nothing of it is kept or put in place.
+TEST_F(DownloadWorker, ABodyLongerThanTheAnnouncedSizeIsStoppedThere) {
+    HttpTestServer server([](const HttpRequest&) {
+        HttpReply r = HttpReply::Text(200, std::string(64 << 20, 'x'));
+        r.framing = HttpReply::Framing::Close;
+        return r;
+    });
+    Put("a.dll", "old");
+    Add(server.Url("/a.dll"), "a.dll", "", "file", "", 1000);
+    auto start = std::chrono::steady_clock::now();
+    RunResult r = Run();
+    EXPECT_EQ(r.errorText, "文件数据超过了列表中的大小");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(Get("a.dll"), "old");
+    EXPECT_FALSE(Has("~FileCache.TMP"));
+    AppConfig->SetSetion("a.dll");
+    EXPECT_EQ(AppConfig->ReadInt32("Ver", 0), 0);
+}
+
+TEST_F(DownloadWorker, ABodyOfExactlyTheAnnouncedSizeIsInstalled) {
+    HttpTestServer server(Files());
+    Add(server.Url("/a.dll"), "a.dll", "", "file", "", int(std::string("content of a.dll").size()));
     EXPECT_EQ(Run().errorText, "");
     EXPECT_EQ(Get("a.dll"), "content of a.dll");
 }

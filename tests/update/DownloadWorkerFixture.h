@@ -46,11 +46,12 @@ protected:
 
     TDownloadFileItem* Add(const std::string& url, const std::string& name,
                            const std::string& clientDir = "", const std::string& type = "file",
-                           const std::string& md5 = "") {
+                           const std::string& md5 = "", int fileSize = 1 << 26) {
+        // By default a size no body here reaches: most tests are not about it.
         std::string json = R"({"fileName":")" + name + R"(","clientDir":")" + clientDir +
-                           R"(","fileVer":"3","fileType":")" + type +
-                           R"(","fileSize":100,"fileUrl":")" + url + R"(","md5":")" + md5 +
-                           R"(","remark":""})";
+                           R"(","fileVer":"3","fileType":")" + type + R"(","fileSize":)" +
+                           std::to_string(fileSize) + R"(,"fileUrl":")" + url + R"(","md5":")" +
+                           md5 + R"(","remark":""})";
         auto item = std::make_unique<TDownloadFileItem>();
         item->BuildFromJson(JsonValue::Parse(json));
         list.push_back(std::move(item));
