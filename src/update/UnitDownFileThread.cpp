@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "update/BackgroundDigest.h"
+#include "update/TransferPace.h"
 #include "update/zip/ZipArchive.h"
 
 #include <algorithm>
@@ -18,6 +19,7 @@ const char* const kConnectionRefused = "目标主机拒绝连接";
 const char* const kNotFound = "主机找不到目标资源";
 const char* const kIncomplete = "文件下载未完成";
 const char* const kTooLong = "文件数据超过了列表中的大小";
+const char* const kTooSlow = "下载速度过慢 (一分钟内平均不足 1 KB/s)";
 const char* const kFolderFailed = "创建文件夹失败";
 const char* const kCopyFailed = "文件复制失败";
 
@@ -144,6 +146,8 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         const uint64_t limit = static_cast<uint64_t>(std::max<int32_t>(item->FileLen(), 0));
         uint64_t written = 0;
         bool tooLong = false;
+        bool tooSlow = false;
+        TTransferPace pace(FSlowFloor, FSlowWindowMs);
         try {
             FHttpClient->Get(
                 url,
@@ -156,12 +160,15 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
                     written += size;
                     file->Write(data, size);
                     digest.Update(data, size);
-                    return true;
+                    // A byte arrives at least every read time-out, so the
+                    // floor is judged within that much of being crossed.
+                    tooSlow = pace.TooSlow(platform::GetTickCount64(), written);
+                    return !tooSlow;
                 },
                 [&](int64_t count) { ClientWork(count); });
         } catch (const platform::HttpError&) {
-            if (!tooLong) throw;
-            FErrorText = kTooLong;
+            if (!tooLong && !tooSlow) throw;
+            FErrorText = tooLong ? kTooLong : kTooSlow;
             return false;
         }
         item->LocalMd5 = digest.HexDigest();

@@ -51,6 +51,11 @@ public:
     // A PEM file of certificates to trust besides the system's (tests, and
     // servers with a private certificate authority).
     void SetTrustedCaFile(const std::string& path) { FTrustedCaFile = path; }
+    // A transfer that averages less than this over the window fails.
+    void SetSlowFloor(uint64_t bytesPerSecond, uint64_t windowMs) {
+        FSlowFloor = bytesPerSecond;
+        FSlowWindowMs = windowMs;
+    }
 
     // 32 uppercase hexadecimal digits of a fresh random GUID.
     static std::string NewRequestToken();
@@ -86,4 +91,6 @@ private:
     TDownloadFileItem* FCurrentItem = nullptr;
     int64_t FHasDownloadSize = 0;
     std::string FTrustedCaFile;
+    uint64_t FSlowFloor = 1024;
+    uint64_t FSlowWindowMs = 60000;
 };

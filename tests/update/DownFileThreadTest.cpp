@@ -281,4 +281,24 @@ TEST_F(DownloadWorker, ABodyOfExactlyTheAnnouncedSizeIsInstalled) {
     EXPECT_EQ(Get("a.dll"), "content of a.dll");
 }
 
+// A server that keeps the connection alive with a trickle never trips the
+// read time-out; the floor ends it (here 1000 B/s over a second, against
+// 100 B/s sent).
+TEST_F(DownloadWorker, ATransferBelowTheSpeedFloorFails) {
+    HttpTestServer server([](const HttpRequest&) {
+        HttpReply r = HttpReply::Text(200, std::string(100000, 'x'));
+        r.pieceSize = 10;
+        r.pieceDelay = std::chrono::milliseconds(100);
+        return r;
+    });
+    Put("a.dll", "old");
+    Add(server.Url("/a.dll"), "a.dll");
+    slowFloor = {1000, 1000};
+    auto start = std::chrono::steady_clock::now();
+    RunResult r = Run();
+    EXPECT_EQ(r.errorText, "下载速度过慢 (一分钟内平均不足 1 KB/s)");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(Get("a.dll"), "old");
+}
+
 } // namespace

@@ -43,6 +43,7 @@ protected:
     // Called from the notify handler; may set Abort.
     std::function<void(TDownFileThread*, TDownloadFileItem*)> onNotify;
     std::string trustedCa;
+    std::pair<uint64_t, uint64_t> slowFloor{1024, 60000};
 
     TDownloadFileItem* Add(const std::string& url, const std::string& name,
                            const std::string& clientDir = "", const std::string& type = "file",
@@ -66,6 +67,7 @@ protected:
         worker->SetList(&list);
         worker->SetAppRootPath(root.Path());
         if (!trustedCa.empty()) worker->SetTrustedCaFile(trustedCa);
+        worker->SetSlowFloor(slowFloor.first, slowFloor.second);
         worker->SetOnDownloadItemNotify([&](TDownFileThread* w, TDownloadFileItem* item) {
             r.events.push_back({"notify", item->FileName(), item->Progress});
             if (onNotify) onNotify(w, item);
