@@ -1,5 +1,7 @@
 #include "platform/Http.h"
 
+#include "platform/HttpWorkReport.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -43,25 +45,10 @@ struct HttpClient::Impl {
     std::string errorBody;
     const BeginHandler* onBegin = nullptr;
     const DataHandler* onData = nullptr;
-    const WorkHandler* onWork = nullptr;
-    size_t workGranularity = 0;
-    int64_t received = 0;
-    int64_t reported = 0;
-    Clock::time_point reportedAt;
+    THttpWorkReport work;
     std::string* sinkText = nullptr;
 
-    // After a piece of the granularity, or when a slow transfer has not been
-    // reported for a moment, so that its progress still shows.
-    void ReportWork(bool final) {
-        if (!onWork || !*onWork || received == reported) return;
-        auto now = Clock::now();
-        if (!final && received - reported < static_cast<int64_t>(workGranularity) &&
-            now - reportedAt < std::chrono::milliseconds(100))
-            return;
-        reported = received;
-        reportedAt = now;
-        (*onWork)(received);
-    }
+    void ReportWork(bool final) { work.Report(final); }
 
     static curl_socket_t OpenSocket(void* self, curlsocktype, struct curl_sockaddr* a) {
         auto* impl = static_cast<Impl*>(self);
@@ -126,7 +113,7 @@ struct HttpClient::Impl {
             impl->stoppedByHandler = true;
             return CURL_WRITEFUNC_ERROR;
         }
-        impl->received += static_cast<int64_t>(size);
+        impl->work.received += static_cast<int64_t>(size);
         impl->ReportWork(false);
         if (impl->abort) return CURL_WRITEFUNC_ERROR;
         return size;
@@ -180,7 +167,7 @@ std::string HttpClient::Post(const std::string& url, const std::string& body) {
     FImpl->sinkText = &answer;
     FImpl->onBegin = nullptr;
     FImpl->onData = nullptr;
-    FImpl->onWork = nullptr;
+    FImpl->work.handler = nullptr;
     Perform(url);
     return answer;
 }
@@ -193,8 +180,8 @@ void HttpClient::Get(const std::string& url, const BeginHandler& onBegin, const 
     FImpl->sinkText = nullptr;
     FImpl->onBegin = &onBegin;
     FImpl->onData = &onData;
-    FImpl->onWork = &onWork;
-    FImpl->workGranularity = FWorkGranularity;
+    FImpl->work.handler = &onWork;
+    FImpl->work.granularity = FWorkGranularity;
     Perform(url);
 }
 
@@ -214,8 +201,7 @@ void HttpClient::Perform(const std::string& url) {
     impl.lastActivity = Clock::now();
     impl.lastDown = impl.lastUp = 0;
     impl.begun = false;
-    impl.received = impl.reported = 0;
-    impl.reportedAt = Clock::now();
+    impl.work.Restart();
     impl.status = 0;
     impl.errorBody.clear();
     impl.errorBuffer[0] = '\0';

@@ -1,5 +1,7 @@
 #include "platform/Http.h"
 
+#include "platform/HttpWorkReport.h"
+
 #include "platform/Text.h"
 
 #include <atomic>
@@ -335,25 +337,12 @@ struct HttpClient::Impl {
     std::string errorBody;
     const BeginHandler* onBegin = nullptr;
     const DataHandler* onData = nullptr;
-    const WorkHandler* onWork = nullptr;
-    size_t workGranularity = 0;
+    THttpWorkReport work;
     size_t maxAnswer = 0;
-    int64_t received = 0;
-    int64_t reported = 0;
-    Clock::time_point reportedAt;
     std::string* sinkText = nullptr;
     const std::string* postBody = nullptr; // null: a GET
 
-    void ReportWork(bool final) {
-        if (!onWork || !*onWork || received == reported) return;
-        auto now = Clock::now();
-        if (!final && received - reported < static_cast<int64_t>(workGranularity) &&
-            now - reportedAt < std::chrono::milliseconds(100))
-            return;
-        reported = received;
-        reportedAt = now;
-        (*onWork)(received);
-    }
+    void ReportWork(bool final) { work.Report(final); }
 
     bool Is2xx() const { return status >= 200 && status < 300; }
 
@@ -390,7 +379,7 @@ struct HttpClient::Impl {
         } else if (onData && *onData && !(*onData)(data, size)) {
             throw HttpError(HttpError::Kind::Aborted, "Operation aborted.");
         }
-        received += static_cast<int64_t>(size);
+        work.received += static_cast<int64_t>(size);
         ReportWork(false);
         return true;
     }
@@ -499,7 +488,7 @@ std::string HttpClient::Post(const std::string& url, const std::string& body) {
     FImpl->sinkText = &answer;
     FImpl->onBegin = nullptr;
     FImpl->onData = nullptr;
-    FImpl->onWork = nullptr;
+    FImpl->work.handler = nullptr;
     FImpl->postBody = &body;
     Perform(url);
     return answer;
@@ -510,8 +499,8 @@ void HttpClient::Get(const std::string& url, const BeginHandler& onBegin, const 
     FImpl->sinkText = nullptr;
     FImpl->onBegin = &onBegin;
     FImpl->onData = &onData;
-    FImpl->onWork = &onWork;
-    FImpl->workGranularity = FWorkGranularity;
+    FImpl->work.handler = &onWork;
+    FImpl->work.granularity = FWorkGranularity;
     FImpl->postBody = nullptr;
     Perform(url);
 }
@@ -524,8 +513,7 @@ void HttpClient::Perform(const std::string& url) {
     impl.announced = -1;
     impl.errorBody.clear();
     impl.maxAnswer = FMaxAnswerSize;
-    impl.received = impl.reported = 0;
-    impl.reportedAt = Clock::now();
+    impl.work.Restart();
     if (impl.abort) impl.ThrowAborted();
 
     const std::wstring wideUrl = Wide(url);
@@ -618,7 +606,7 @@ void HttpClient::Perform(const std::string& url) {
     if (!impl.begun) impl.Begin();
     // WinHTTP ends a body cut short like a whole one.
     const int64_t bodyBytes =
-        impl.Is2xx() ? impl.received : static_cast<int64_t>(impl.errorBody.size());
+        impl.Is2xx() ? impl.work.received : static_cast<int64_t>(impl.errorBody.size());
     if (impl.announced >= 0 && bodyBytes < impl.announced)
         throw HttpError(HttpError::Kind::Incomplete, "Connection closed gracefully.");
     if (!impl.Is2xx()) impl.ThrowStatus();
