@@ -1,11 +1,16 @@
 #include "update/TransferPace.h"
 
+#include <algorithm>
+
 bool TTransferPace::TooSlow(uint64_t nowMs, uint64_t totalBytes) {
     if (FSamples.empty()) {
         FSamples.emplace_back(nowMs, totalBytes);
         return false;
     }
-    FSamples.emplace_back(nowMs, totalBytes);
+    // Samples a sixty-fourth of the window apart are enough to judge it; one
+    // per data piece would pile up millions in a fast minute.
+    if (nowMs - FSamples.back().first >= std::max<uint64_t>(FWindow / 64, 1))
+        FSamples.emplace_back(nowMs, totalBytes);
     // Keep one sample at or before the window's start, none older.
     while (FSamples.size() >= 2 && FSamples[1].first + FWindow <= nowMs)
         FSamples.pop_front();

@@ -18,6 +18,7 @@ public:
 private:
     uint64_t FFloor;
     uint64_t FWindow;
-    // (time, total) samples; the oldest lies at or before the window's start.
+    // (time, total) samples, a sixty-fourth of the window apart at least; the
+    // oldest lies at or before the window's start.
     std::deque<std::pair<uint64_t, uint64_t>> FSamples;
 };
