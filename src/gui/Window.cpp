@@ -187,6 +187,10 @@ void TWindow::ShowingChanged() {
 }
 
 TModalResult TWindow::ShowModal() {
+    // A modal window opened by a click (from the button's release) would find
+    // the mouse still held by the clicked window, which takes no input now.
+    for (TWindow* w : Application()->Windows())
+        if (w->FCapture) w->SetCaptureControl(nullptr);
     FModal = true;
     FModalResult = mrNone;
     ModalStack().push_back(this);

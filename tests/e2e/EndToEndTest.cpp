@@ -2,6 +2,8 @@
 // real windows on a virtual X screen driven by xdotool.
 #include "HttpTestServer.h"
 #include "TestSupport.h"
+#include "UpdaterWindows.h"
+#include "XScreen.h"
 #include "platform/Md5.h"
 #include "skin/ZelSkinImage.h"
 #include "skin/ZelSkinPng.h"
@@ -22,64 +24,6 @@ using testsupport::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::string kMainTitle = "发现新的升级文件";
-
-std::optional<std::string> Find(const std::string& name) {
-    for (const char* dir : {"/usr/bin", "/bin", "/usr/local/bin"})
-        if (::access((std::string(dir) + "/" + name).c_str(), X_OK) == 0)
-            return std::string(dir) + "/" + name;
-    return std::nullopt;
-}
-
-// A virtual X screen of the test's own.
-class XScreen {
-public:
-    bool Start(std::string& why) {
-        auto xvfb = Find("Xvfb");
-        if (!xvfb || !Find("xdotool")) {
-            why = "Xvfb or xdotool is missing (scripts/setup-deps installs them)";
-            return false;
-        }
-        // The server picks a free display number itself and writes it to its
-        // standard output, so tests side by side never share one.
-        FServer = std::make_unique<Child>(Child::Options{
-            {*xvfb, "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
-            "/",
-            {}});
-        std::string number;
-        if (testsupport::WaitUntil(
-                [&] {
-                    std::string out = FServer->StdOut();
-                    if (out.find('\n') != std::string::npos) number = out.substr(0, out.find('\n'));
-                    return !number.empty() || !FServer->Running();
-                },
-                std::chrono::seconds(20)) &&
-            !number.empty()) {
-            Display = ":" + number;
-            if (testsupport::WaitUntil([&] { return XDo({"getdisplaygeometry"}).has_value(); },
-                                       std::chrono::seconds(20)))
-                return true;
-        }
-        why = "no Xvfb could be started";
-        return false;
-    }
-    std::optional<std::string> XDo(const std::vector<std::string>& args) const {
-        std::vector<std::string> argv = {"/usr/bin/xdotool"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        // Window names are matched as UTF-8 text.
-        return testsupport::RunForOutput(argv, {{"DISPLAY", Display}, {"LC_ALL", "C.UTF-8"}},
-                                         std::chrono::seconds(20));
-    }
-    std::string Display;
-
-private:
-    std::unique_ptr<Child> FServer;
-};
-
-struct Geometry {
-    int x = 0, y = 0, w = 0, h = 0;
-};
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -154,50 +98,20 @@ protected:
                             {"XDG_CONFIG_HOME", std::nullopt}}});
     }
 
-    // The id of a shown window with that title once it is on screen.
     std::optional<std::string> WindowNamed(const std::string& title,
                                            std::chrono::seconds bound = std::chrono::seconds(30)) {
-        std::optional<std::string> id;
-        // xdotool matches names against the Latin-1 WM_NAME; the window's
-        // UTF-8 name is compared here instead.
-        testsupport::WaitUntil(
-            [&] {
-                auto out = screen.XDo({"search", "--onlyvisible", "--name", "."});
-                std::istringstream ids(out.value_or(""));
-                for (std::string w; std::getline(ids, w);) {
-                    auto name = screen.XDo({"getwindowname", w});
-                    if (name && *name == title + "\n") id = w;
-                }
-                return id.has_value();
-            },
-            bound);
-        return id;
+        return screen.WindowNamed(title, bound);
     }
     // The main window's id once it is on screen.
     std::optional<std::string> MainWindow(std::chrono::seconds bound = std::chrono::seconds(30)) {
         return WindowNamed(kMainTitle, bound);
     }
-    Geometry GeometryOf(const std::string& id) {
-        Geometry g;
-        auto out = screen.XDo({"getwindowgeometry", "--shell", id});
-        if (!out) return g;
-        std::smatch m;
-        if (std::regex_search(*out, m, std::regex("X=(-?\\d+)"))) g.x = std::stoi(m[1]);
-        if (std::regex_search(*out, m, std::regex("Y=(-?\\d+)"))) g.y = std::stoi(m[1]);
-        if (std::regex_search(*out, m, std::regex("WIDTH=(\\d+)"))) g.w = std::stoi(m[1]);
-        if (std::regex_search(*out, m, std::regex("HEIGHT=(\\d+)"))) g.h = std::stoi(m[1]);
-        return g;
+    Geometry GeometryOf(const std::string& id) { return screen.GeometryOf(id); }
+    void ClickClient(const std::string& id, std::pair<int, int> point) {
+        auto [x, y] = MainClientPoint(GeometryOf(id), point.first, point.second);
+        ASSERT_TRUE(screen.ClickAt(x, y));
     }
-    // Clicks a point of the main window's client area (681 x 450).
-    void ClickClient(const std::string& id, int cx, int cy) {
-        Geometry g = GeometryOf(id);
-        int left = (g.w - 681) / 2, top = g.h - 450 - left;
-        ASSERT_TRUE(screen.XDo({"mousemove", std::to_string(g.x + left + cx),
-                                std::to_string(g.y + top + cy), "click", "1"}));
-    }
-    // The three buttons in client coordinates: the right panel starts at 236,
-    // the button row at 413.
-    void ClickStart(const std::string& id) { ClickClient(id, 236 + 169 + 43, 413 + 3 + 15); }
+    void ClickStart(const std::string& id) { ClickClient(id, kStartButton); }
     // Clicks "开始更新" until the server is asked for a file: a window that has
     // only just appeared may not take the first click yet.
     void StartDownload(const std::string& id) {
@@ -210,8 +124,8 @@ protected:
         }
         ADD_FAILURE() << "the start button did not react";
     }
-    void ClickCancel(const std::string& id) { ClickClient(id, 236 + 259 + 40, 413 + 3 + 15); }
-    void ClickClose(const std::string& id) { ClickClient(id, 236 + 341 + 40, 413 + 3 + 15); }
+    void ClickCancel(const std::string& id) { ClickClient(id, kCancelButton); }
+    void ClickClose(const std::string& id) { ClickClient(id, kCloseButton); }
 
     std::string Shot(const std::string& name, const std::string& window = "") {
         fs::create_directories(ARTEFACT_DIR);
@@ -286,19 +200,6 @@ TEST_F(EndToEnd, NothingToDoStartsTheApplicationAfterTheCheck) {
     ASSERT_TRUE(testsupport::WaitUntil([&] { return AppStarted(); }));
     EXPECT_EQ(AppAgentCode(), "agent code: E2E-AGENT\n");
     EXPECT_TRUE(testsupport::Exists(home + "Desktop/updater.desktop"));
-}
-
-// Pixels of the two progress bars' fill (a saturated blue) in a window shot.
-int BarFill(const TZelSkinImage& shot) {
-    int filled = 0;
-    // The bars lie at x 102..435 of the lower panel, which starts at 236, 325
-    // of the client area; the client area starts 28 below the window's top.
-    for (int y = 28 + 325 + 36; y < 28 + 325 + 80 && y < shot.Height(); ++y)
-        for (int x = 2 + 236 + 102; x < 2 + 236 + 435 && x < shot.Width(); ++x) {
-            TColor32 p = shot.Pixel(x, y);
-            filled += BlueOf(p) > 150 && RedOf(p) < 100;
-        }
-    return filled;
 }
 
 TEST_F(EndToEnd, FilesAreFetchedUnpackedRecordedAndTheApplicationStarts) {
@@ -494,12 +395,11 @@ TEST_F(EndToEnd, AStartUpErrorShowsInTheSkinnedBoxUntilOKIsClicked) {
     });
     EXPECT_GT(dark, 200);
     EXPECT_TRUE(updater->Running());
-    // "确定" ends the run: the last button, 12 pixels from the client area's
-    // right edge, in the 37-pixel row at the bottom.
+    // "确定" ends the run.
     std::optional<int> code;
     for (int attempt = 0; attempt < 5 && !code; ++attempt) {
-        ASSERT_TRUE(screen.XDo({"mousemove", std::to_string(g.x + g.w - 2 - 12 - 40),
-                                std::to_string(g.y + g.h - 2 - 37 + 3 + 15), "click", "1"}));
+        auto [x, y] = MessageBoxButton(g, 0);
+        ASSERT_TRUE(screen.ClickAt(x, y));
         code = updater->Wait(std::chrono::seconds(4));
     }
     ASSERT_EQ(code, 0) << updater->StdErr();

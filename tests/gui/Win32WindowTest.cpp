@@ -139,6 +139,45 @@ TEST_F(Win32Windows, ClicksThroughTheSystemsQueueReachTheControlUnderThem) {
     EXPECT_EQ(w.Body->DoubleClicks, 0);
 }
 
+// The close question of the main window opens from a button's release,
+// while the clicked window still holds the mouse.
+TEST_F(Win32Windows, AModalWindowOpenedByAClickGetsTheNextClick) {
+    Framed w;
+    ShowAndPaint(w);
+    Framed box;
+    box.SetBounds(500, 400, 240, 160);
+    std::atomic<int> boxClicks{-1};
+    TWndMethod old = w.Body->WindowProc();
+    w.Body->SetWindowProc([&](TMessage& m) {
+        old(m);
+        if (m.Msg != WM_LBUTTONUP || boxClicks >= 0) return;
+        boxClicks = 0;
+        TWndMethod boxOld = box.Body->WindowProc();
+        box.Body->SetWindowProc([&](TMessage& bm) {
+            boxOld(bm);
+            if (bm.Msg == WM_LBUTTONUP) {
+                ++boxClicks;
+                box.SetModalResult(mrOk);
+            }
+        });
+        // Clicks the box until it answers; runs inside the box's own loop.
+        std::thread clicker([&] {
+            for (int i = 0; i < 50 && boxClicks == 0; ++i) {
+                inspect::ClickAt(box.Left() + 40, box.Top() + 50);
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            }
+            // Never reached: the box closes unanswered and the test fails.
+            if (boxClicks == 0) platform::PostToMainThread([&] { box.SetModalResult(mrCancel); });
+        });
+        box.ShowModal();
+        clicker.join();
+    });
+    inspect::ClickAt(w.Left() + 40, w.Top() + 50);
+    ASSERT_TRUE(Pump([&] { return boxClicks != -1; }));
+    EXPECT_GE(boxClicks, 1);
+    EXPECT_EQ(box.ModalResult(), mrOk);
+}
+
 TEST_F(Win32Windows, RegionAndOpacityReachTheNativeWindow) {
     Framed w;
     TRegion round = CreateRoundRectRgn(0, 0, 240, 160, 10, 10);
