@@ -5,7 +5,7 @@ BUILD ?= build
 BUILD_WIN ?= build-win
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build demo test bench clean windows configure-windows test-windows
+.PHONY: setup configure build demo demo-windows test bench clean windows configure-windows test-windows
 
 setup:
 	./scripts/setup-deps
@@ -20,6 +20,10 @@ build: configure
 
 demo: build
 	./scripts/demo $(BUILD)
+
+# The same demo with updater.exe under Wine, in real windows.
+demo-windows: build windows
+	./scripts/demo-windows $(BUILD) $(BUILD_WIN)
 
 # Both suites: the Linux build's, then the Windows build's under Wine.
 test: build windows
