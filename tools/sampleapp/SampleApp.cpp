@@ -8,8 +8,8 @@
 
 int main(int argc, char** argv) {
     std::string code = argc > 1 ? argv[1] : "";
-    std::ofstream(platform::ExecutableFolder() + "app-started.txt") << "agent code: " << code
-                                                                    << "\n";
+    std::ofstream(platform::ExecutableFolder() + "app-started.txt")
+        << "agent code: " << code << "\n";
     std::cout << "Varnoke started with agent code: " << code << std::endl;
     return 0;
 }
