@@ -1,6 +1,7 @@
 // The road of one update as a user sees it: real processes, a real server,
 // real windows on a virtual X screen driven by xdotool.
 #include "HttpTestServer.h"
+#include "ReleaseServer.h"
 #include "TestSupport.h"
 #include "UpdaterWindows.h"
 #include "XScreen.h"
@@ -67,20 +68,11 @@ protected:
     }
 
     void StartServer(std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv = {DEVSERVER_BIN, published, "--listen", UPDATER_SERVER_HOST};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        server = std::make_unique<Child>(Child::Options{argv, "/", {}});
-        ASSERT_TRUE(testsupport::WaitUntil([&] {
-            return server->StdOut().find("update server on") != std::string::npos;
-        })) << server->StdErr();
+        bool ready = false;
+        server = StartDevServer(DEVSERVER_BIN, published, UPDATER_SERVER_HOST, extra, ready);
+        ASSERT_TRUE(ready) << server->StdErr();
     }
-    int Served(const std::string& path) {
-        std::string log = server->StdOut();
-        int n = 0;
-        for (size_t p = 0; (p = log.find("serving: " + path + " ", p)) != std::string::npos; ++p)
-            ++n;
-        return n;
-    }
+    int Served(const std::string& path) { return ServedCount(server->StdOut(), path); }
 
     // display: none for a run without one; by default the test's own screen.
     std::unique_ptr<Child> StartUpdater(bool display = true,

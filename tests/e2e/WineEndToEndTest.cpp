@@ -2,6 +2,7 @@
 // Windows-style folder, the development server on loopback, a recorder as
 // the application. Without a native window back-end yet, the run is
 // unattended.
+#include "ReleaseServer.h"
 #include "TestSupport.h"
 #include "platform/Md5.h"
 
@@ -64,11 +65,9 @@ protected:
             {PUBLISHER_BIN, release, work / "release.json", published, base}));
     }
     void StartServer() {
-        server = std::make_unique<Child>(
-            Child::Options{{DEVSERVER_BIN, published, "--listen", UPDATER_SERVER_HOST}, "/", {}});
-        ASSERT_TRUE(testsupport::WaitUntil([&] {
-            return server->StdOut().find("update server on") != std::string::npos;
-        })) << server->StdErr();
+        bool ready = false;
+        server = StartDevServer(DEVSERVER_BIN, published, UPDATER_SERVER_HOST, {}, ready);
+        ASSERT_TRUE(ready) << server->StdErr();
     }
     // A Windows program of the build, under Wine in the test's own prefix.
     Child::Options Windows(std::vector<std::string> argv, const std::string& folder) {
@@ -77,20 +76,7 @@ protected:
     }
 
     // The application's start records (the recorder's lines), once there.
-    std::vector<std::string> AppStarts() {
-        std::vector<std::string> lines;
-        if (!testsupport::Exists(install + "started.txt")) return lines;
-        std::string line;
-        for (char c : testsupport::ReadFile(install + "started.txt")) {
-            if (c == '\n') {
-                lines.push_back(line);
-                line.clear();
-            } else if (c != '\r') {
-                line += c;
-            }
-        }
-        return lines;
-    }
+    std::vector<std::string> AppStarts() { return RecordedLines(install + "started.txt"); }
     std::string Installed(const std::string& name) { return testsupport::ReadFile(install + name); }
 };
 

@@ -2,6 +2,7 @@
 // under Wine's X11 driver on a virtual screen of the test's own, clicked
 // with xdotool; the development server on loopback, a recorder as the
 // application. Screenshots go to the build's screenshots folder.
+#include "ReleaseServer.h"
 #include "TestSupport.h"
 #include "UpdaterWindows.h"
 #include "XScreen.h"
@@ -72,20 +73,11 @@ protected:
             {PUBLISHER_BIN, release, work / "release.json", published, base}));
     }
     void StartServer(std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv = {DEVSERVER_BIN, published, "--listen", UPDATER_SERVER_HOST};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        server = std::make_unique<Child>(Child::Options{argv, "/", {}});
-        ASSERT_TRUE(testsupport::WaitUntil([&] {
-            return server->StdOut().find("update server on") != std::string::npos;
-        })) << server->StdErr();
+        bool ready = false;
+        server = StartDevServer(DEVSERVER_BIN, published, UPDATER_SERVER_HOST, extra, ready);
+        ASSERT_TRUE(ready) << server->StdErr();
     }
-    int Served(const std::string& path) {
-        std::string log = server->StdOut();
-        int n = 0;
-        for (size_t p = 0; (p = log.find("serving: " + path + " ", p)) != std::string::npos; ++p)
-            ++n;
-        return n;
-    }
+    int Served(const std::string& path) { return ServedCount(server->StdOut(), path); }
     std::unique_ptr<Child> StartUpdater() {
         return std::make_unique<Child>(
             Child::Options{{WINE_X11, WINE_X11_PREFIX, install + "updater.exe"},
@@ -139,20 +131,7 @@ protected:
         return false;
     }
 
-    std::vector<std::string> AppStarts() {
-        std::vector<std::string> lines;
-        if (!testsupport::Exists(install + "started.txt")) return lines;
-        std::string line;
-        for (char c : testsupport::ReadFile(install + "started.txt")) {
-            if (c == '\n') {
-                lines.push_back(line);
-                line.clear();
-            } else if (c != '\r') {
-                line += c;
-            }
-        }
-        return lines;
-    }
+    std::vector<std::string> AppStarts() { return RecordedLines(install + "started.txt"); }
     std::string Installed(const std::string& name) { return testsupport::ReadFile(install + name); }
 };
 
