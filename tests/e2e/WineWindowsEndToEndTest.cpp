@@ -150,7 +150,8 @@ TEST_F(WineWindows, TheWholeRoadWithRealWindows) {
     // The checking window shows while the list is fetched.
     ASSERT_TRUE(testsupport::WaitUntil(
         [&] {
-            auto out = screen.XDo({"search", "--onlyvisible", "--name", "."});
+            // Any window: the checking window is a tool window without a title.
+            auto out = screen.XDo({"search", "--onlyvisible", "--class", "."});
             return out && !out->empty();
         },
         std::chrono::seconds(60)))
