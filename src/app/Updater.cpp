@@ -1,4 +1,5 @@
 // The updater program.
+#include "app/ListKey.h"
 #include "app/UnitRunUpdater.h"
 #include "platform/MessageBox.h"
 #include "skin/ZelSkinMessageBox.h"
@@ -9,5 +10,6 @@ int main(int argc, char** argv) {
     // own dialogs lack the fonts for Chinese text); without one each stays a
     // line on standard error.
     if (platform::DisplayAvailable()) InstallSkinMessageBox();
+    InstallBuiltInListKey();
     return UpdaterMain(argc, argv, ShowMainWindow);
 }

@@ -10,11 +10,12 @@
 #include <climits>
 #include <cstdlib>
 
-
 TAppConfig::TAppConfig() = default;
 TAppConfig::~TAppConfig() = default;
 
-std::string TAppConfig::GetRootPath() { return platform::ExecutableFolder(); }
+std::string TAppConfig::GetRootPath() {
+    return platform::ExecutableFolder();
+}
 
 std::string TAppConfig::MakeFolderName(const std::string& folderName) {
     std::string s = platform::Trim(folderName);
@@ -23,6 +24,7 @@ std::string TAppConfig::MakeFolderName(const std::string& folderName) {
 }
 
 void TAppConfig::LoadFromFile(const std::string& FileName) {
+    std::lock_guard<std::mutex> lock(FLock);
     FINIFileName = FileName;
     FLoadError.clear();
     FINIFile = std::make_unique<TIniDocument>();
@@ -43,17 +45,53 @@ void TAppConfig::LoadFromFile(const std::string& FileName) {
 }
 
 void TAppConfig::SaveToFile() {
-    if (!FINIFile) return;
-    platform::WriteFileAtomic(FINIFileName,
-                              platform::EncodeText(FINIFile->ToText(), FINIFile->Encoding()));
+    std::string bytes;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (!FINIFile) return;
+        bytes = platform::EncodeText(FINIFile->ToText(), FINIFile->Encoding());
+    }
+    platform::WriteFileAtomic(FINIFileName, bytes);
 }
 
-void TAppConfig::SetSetion(const std::string& section) { FCurrentSetion = section; }
+void TAppConfig::SetSetion(const std::string& section) {
+    FCurrentSetion = section;
+}
 
 int32_t TAppConfig::ReadInt32(const std::string& itemName, int32_t Default) {
-    const std::string* v = FINIFile ? FINIFile->FindValue(FCurrentSetion, itemName) : nullptr;
+    return ReadInt32(FCurrentSetion, itemName, Default);
+}
+
+bool TAppConfig::SectionExists(const std::string& section) const {
+    std::lock_guard<std::mutex> lock(FLock);
+    return FINIFile && FINIFile->SectionExists(section);
+}
+
+int32_t TAppConfig::ReadInt32(const std::string& section, const std::string& itemName,
+                              int32_t Default) const {
+    std::lock_guard<std::mutex> lock(FLock);
+    const std::string* v = FINIFile ? FINIFile->FindValue(section, itemName) : nullptr;
     int32_t result;
     return v && platform::TryStrToInt32(*v, result) ? result : Default;
+}
+
+std::string TAppConfig::ReadString(const std::string& section, const std::string& itemName,
+                                   const std::string& Default) const {
+    std::lock_guard<std::mutex> lock(FLock);
+    const std::string* v = FINIFile ? FINIFile->FindValue(section, itemName) : nullptr;
+    return v ? *v : Default;
+}
+
+void TAppConfig::WriteInt32(const std::string& section, const std::string& itemName,
+                            int32_t value) {
+    WriteString(section, itemName, std::to_string(value));
+}
+
+void TAppConfig::WriteString(const std::string& section, const std::string& itemName,
+                             const std::string& value) {
+    std::lock_guard<std::mutex> lock(FLock);
+    if (!FINIFile) FINIFile = std::make_unique<TIniDocument>();
+    FINIFile->WriteString(section, itemName, value);
 }
 
 bool TAppConfig::ReadBoolean(const std::string& itemName, bool Default) {
@@ -61,8 +99,7 @@ bool TAppConfig::ReadBoolean(const std::string& itemName, bool Default) {
 }
 
 std::string TAppConfig::ReadString(const std::string& itemName, const std::string& Default) {
-    const std::string* v = FINIFile ? FINIFile->FindValue(FCurrentSetion, itemName) : nullptr;
-    return v ? *v : Default;
+    return ReadString(FCurrentSetion, itemName, Default);
 }
 
 std::string TAppConfig::ReadCommaString(const std::string& itemName, const std::string& Default) {
@@ -80,8 +117,7 @@ void TAppConfig::WriteBoolean(const std::string& itemName, bool value) {
 }
 
 void TAppConfig::WriteString(const std::string& itemName, const std::string& value) {
-    if (!FINIFile) FINIFile = std::make_unique<TIniDocument>();
-    FINIFile->WriteString(FCurrentSetion, itemName, value);
+    WriteString(FCurrentSetion, itemName, value);
 }
 
 void TAppConfig::WriteCommaString(const std::string& itemName, const std::string& value) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 class TAppConfig {
@@ -37,6 +38,17 @@ public:
     void WriteString(const std::string& itemName, const std::string& value);
     void WriteCommaString(const std::string& itemName, const std::string& value);
 
+    // The same reads and writes naming their section instead of moving the
+    // cursor above; these may be called from any thread.
+    bool SectionExists(const std::string& section) const;
+    int32_t ReadInt32(const std::string& section, const std::string& itemName,
+                      int32_t Default) const;
+    std::string ReadString(const std::string& section, const std::string& itemName,
+                           const std::string& Default) const;
+    void WriteInt32(const std::string& section, const std::string& itemName, int32_t value);
+    void WriteString(const std::string& section, const std::string& itemName,
+                     const std::string& value);
+
     TIniDocument* INIFile() const { return FINIFile.get(); }
     const std::string& INIFileName() const { return FINIFileName; }
 
@@ -57,6 +69,9 @@ public:
 
 private:
     std::string FINIFileName;
+    // Guards the document: the list exchange and the download worker record
+    // versions from their own threads.
+    mutable std::mutex FLock;
     std::unique_ptr<TIniDocument> FINIFile;
     std::string FCurrentSetion;
     std::string FApplicationFileName;

@@ -7,4 +7,6 @@ namespace platform {
 uint32_t GetTickCount();
 // The same clock with 64 bits, for durations that must not wrap.
 uint64_t GetTickCount64();
+// The wall clock: seconds since 1970-01-01 UTC.
+int64_t UnixTime();
 } // namespace platform

@@ -62,6 +62,10 @@ public:
     // POSTs the body; the answer's body on 2xx; throws HttpError otherwise.
     std::string Post(const std::string& url, const std::string& body);
 
+    // The value of the last answer's header of that name (compared without
+    // regard to case; the first when repeated), or empty.
+    std::string ResponseHeader(const std::string& name) const;
+
     // Called when the response's body begins: the status and the announced
     // length (-1 when none was announced).
     using BeginHandler = std::function<void(long status, int64_t contentLength)>;

@@ -1,25 +1,16 @@
 #pragma once
 // MD5 digests as the system writes them: 32 lowercase hexadecimal digits.
+#include "platform/Digest.h"
+
 #include <atomic>
-#include <memory>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-class Md5 {
+class Md5 : public Digest {
 public:
-    Md5();
-    ~Md5();
-    Md5(const Md5&) = delete;
-    Md5& operator=(const Md5&) = delete;
-    void Update(const void* data, size_t size);
-    // The digest text; the object is spent afterwards.
-    std::string HexDigest();
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> FImpl;
+    Md5() : Digest(DigestKind::Md5) {}
 };
 
 std::string Md5Hex(std::string_view data);

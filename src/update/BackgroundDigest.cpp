@@ -4,7 +4,8 @@ namespace {
 constexpr size_t kPiece = 1 << 20;
 }
 
-TBackgroundDigest::TBackgroundDigest(size_t maxInFlight) : FMaxInFlight(maxInFlight) {
+TBackgroundDigest::TBackgroundDigest(platform::DigestKind kind, size_t maxInFlight)
+    : FDigest(kind), FMaxInFlight(maxInFlight) {
     FThread = std::thread([this] { Work(); });
 }
 
@@ -23,7 +24,8 @@ void TBackgroundDigest::Update(const char* data, size_t size) {
     FPending.append(data, size);
     if (FPending.size() < kPiece) return;
     std::unique_lock<std::mutex> lock(FMutex);
-    FChanged.wait(lock, [&] { return FInFlight + FPending.size() <= FMaxInFlight || FQueue.empty(); });
+    FChanged.wait(lock,
+                  [&] { return FInFlight + FPending.size() <= FMaxInFlight || FQueue.empty(); });
     FInFlight += FPending.size();
     FQueue.push_back(std::move(FPending));
     FPending.clear();
@@ -40,7 +42,7 @@ void TBackgroundDigest::Work() {
             piece = std::move(FQueue.front());
             FQueue.pop_front();
         }
-        FMd5.Update(piece.data(), piece.size());
+        FDigest.Update(piece.data(), piece.size());
         {
             std::lock_guard<std::mutex> lock(FMutex);
             FInFlight -= piece.size();
@@ -61,5 +63,5 @@ std::string TBackgroundDigest::HexDigest() {
     }
     FChanged.notify_all();
     FThread.join();
-    return FMd5.HexDigest();
+    return FDigest.HexDigest();
 }

@@ -1,7 +1,7 @@
 #pragma once
-// An MD5 taken on a thread of its own while the data streams past, so that
+// A digest taken on a thread of its own while the data streams past, so that
 // a download is not held up by hashing. Memory in flight is bounded.
-#include "platform/Md5.h"
+#include "platform/Digest.h"
 
 #include <condition_variable>
 #include <deque>
@@ -11,7 +11,8 @@
 
 class TBackgroundDigest {
 public:
-    explicit TBackgroundDigest(size_t maxInFlight = 16 << 20);
+    explicit TBackgroundDigest(platform::DigestKind kind = platform::DigestKind::Md5,
+                               size_t maxInFlight = 16 << 20);
     ~TBackgroundDigest();
     TBackgroundDigest(const TBackgroundDigest&) = delete;
     TBackgroundDigest& operator=(const TBackgroundDigest&) = delete;
@@ -24,7 +25,7 @@ public:
 private:
     void Work();
 
-    platform::Md5 FMd5;
+    platform::Digest FDigest;
     std::mutex FMutex;
     std::condition_variable FChanged;
     std::deque<std::string> FQueue;

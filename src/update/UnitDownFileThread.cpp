@@ -137,6 +137,10 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         const std::string url = item->FileUrl + "?" + NewRequestToken();
         std::unique_ptr<platform::TTempFile> file = OpenTransferFile(item);
         TBackgroundDigest digest;
+        // Taken beside the MD5 only when the list gives one to match.
+        std::unique_ptr<TBackgroundDigest> sha256;
+        if (!item->FileSha256.empty())
+            sha256 = std::make_unique<TBackgroundDigest>(platform::DigestKind::Sha256);
         DoDownloadItemNotify();
         item->StartTime = platform::GetTickCount();
         // The digest is taken from the same bytes as they are written, on a
@@ -160,6 +164,7 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
                     written += size;
                     file->Write(data, size);
                     digest.Update(data, size);
+                    if (sha256) sha256->Update(data, size);
                     // A byte arrives at least every read time-out, so the
                     // floor is judged within that much of being crossed.
                     tooSlow = pace.TooSlow(platform::GetTickCount64(), written);
@@ -180,6 +185,10 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         // What arrived must be what the server announced, or nothing is put in place.
         if (!item->FileMD5.empty() && !platform::SameTextAscii(item->FileMD5, item->LocalMd5)) {
             FErrorText = "文件校验失败(MD5不一致)";
+            return false;
+        }
+        if (sha256 && !platform::SameTextAscii(item->FileSha256, sha256->HexDigest())) {
+            FErrorText = "文件校验失败(SHA-256不一致)";
             return false;
         }
         // What was received stays at its temporary name when it cannot be put

@@ -96,6 +96,7 @@ void TDownloadFileItem::BuildFromJson(const JsonValue& entry, TLocalDigests* dig
     SetFileLen(ReadRequiredInteger(entry, "fileSize"));
     FileUrl = ReadRequiredText(entry, "fileUrl");
     FileMD5 = ReadOptionalText(entry, "md5");
+    FileSha256 = ReadOptionalText(entry, "sha256");
     SetRemark(ReadRequiredText(entry, "remark"));
 
     const std::string root = TAppConfig::GetRootPath();
@@ -127,10 +128,8 @@ void TDownloadFileItem::Build(const std::vector<std::string>& values) {
 }
 
 int32_t TDownloadFileItem::ReadLocalFileVersion() {
-    AppConfig->SetSetion(FilePath);
-    TIniDocument* ini = AppConfig->INIFile();
-    if (!ini || !ini->SectionExists(FilePath)) AppConfig->WriteInt32("Ver", 0);
-    return AppConfig->ReadInt32("Ver", 0);
+    if (!AppConfig->SectionExists(FilePath)) AppConfig->WriteInt32(FilePath, "Ver", 0);
+    return AppConfig->ReadInt32(FilePath, "Ver", 0);
 }
 
 void TDownloadFileItem::CompareWithLocalFile(TLocalDigests* digests) {
@@ -179,7 +178,6 @@ std::string TDownloadFileItem::GetDownloadStatus() const {
 }
 
 void TDownloadFileItem::UpdateLocalFileVersion() {
-    AppConfig->SetSetion(FilePath);
-    AppConfig->WriteInt32("Ver", FileVer());
-    AppConfig->WriteString("MD5", LocalMd5);
+    AppConfig->WriteInt32(FilePath, "Ver", FileVer());
+    AppConfig->WriteString(FilePath, "MD5", LocalMd5);
 }

@@ -66,6 +66,8 @@ public:
     std::string FileFullName; // the local file compared and replaced
     std::string FileUrl;
     std::string FileMD5;
+    // Optional: when given, the downloaded content must match it as well.
+    std::string FileSha256;
     uint32_t StartTime = 0;
     bool NeedDownload = false;
     bool HasDownload = false;

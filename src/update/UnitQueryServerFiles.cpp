@@ -6,8 +6,10 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "update/Json.h"
+#include "update/ListTrust.h"
 #include "update/LocalDigests.h"
 
+#include <charconv>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -43,7 +45,13 @@ void TQueryServerFiles::Execute() {
     auto client = std::make_unique<platform::HttpClient>();
     const uint32_t start = platform::GetTickCount();
     try {
-        std::string text = PostRequest(*client, FCheckUrl, FCheckData);
+        const std::string answer = PostRequest(*client, FCheckUrl, FCheckData);
+        // The signature covers the exact bytes sent, before any decoding.
+        const std::string& key = ListPublicKey();
+        if (!key.empty())
+            CheckListSignature(key, answer, client->ResponseHeader(kListSignatureHeader));
+        // Whatever charset the answer names, its body is UTF-8.
+        std::string text = platform::ToUtf8(answer, "UTF-8");
         if (!text.empty()) ParseResponse(text);
     } catch (const std::exception& e) {
         FErrorMessage = e.what();
@@ -62,13 +70,40 @@ std::string TQueryServerFiles::PostRequest(platform::HttpClient& client, const s
                        {"Connection", "Keep-Alive"}});
     client.SetReadTimeout(10000);
     client.SetCloseAfterRequest(true);
-    // Whatever charset the answer names, its body is UTF-8.
-    return platform::ToUtf8(client.Post(url, data), "UTF-8");
+    return client.Post(url, data);
 }
 
 void TQueryServerFiles::ParseResponse(const std::string& text) {
     JsonValue doc = JsonValue::Parse(text);
     if (!doc.IsObject()) throw JsonError("更新列表不是JSON对象");
+    const bool signedList = !ListPublicKey().empty();
+    int64_t serial = 0;
+    if (signedList) {
+        serial = CheckListFreshness(doc, platform::UnixTime(), AcceptedListSerial());
+        CheckListDigests(doc);
+    }
+    ParseAnswer(doc);
+    // Remembered only once the whole answer was taken.
+    if (signedList) RememberListSerial(serial);
+}
+
+int64_t TQueryServerFiles::AcceptedListSerial() {
+    const std::string text = AppConfig->ReadString(kListTrustSection, "Serial", "0");
+    int64_t serial = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), serial);
+    // A damaged record must not open the door to old lists: refuse everything
+    // until the publisher's next list is accepted by hand (docs/SECURITY.md).
+    if (ec != std::errc() || end != text.data() + text.size())
+        throw ListTrustError("version.ini 中记录的更新列表序号已损坏: " + text);
+    return serial;
+}
+
+void TQueryServerFiles::RememberListSerial(int64_t serial) {
+    if (serial > AcceptedListSerial())
+        AppConfig->WriteString(kListTrustSection, "Serial", std::to_string(serial));
+}
+
+void TQueryServerFiles::ParseAnswer(const JsonValue& doc) {
     if (ReadRequiredInteger(doc, "errcode") != 0) {
         FErrorMessage = ReadRequiredText(doc, "errmsg");
         return;

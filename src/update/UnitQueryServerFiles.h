@@ -47,6 +47,9 @@ private:
     std::string PostRequest(platform::HttpClient& client, const std::string& url,
                             const std::string& data);
     void ParseResponse(const std::string& text);
+    void ParseAnswer(const JsonValue& doc);
+    static int64_t AcceptedListSerial();
+    static void RememberListSerial(int64_t serial);
     void AddFileItem(const JsonValue& entry, TLocalDigests* digests);
 
     std::string FErrorMessage;

@@ -1,9 +1,12 @@
 // The publisher and the development server, as real processes.
 #include "HttpTestServer.h"
 #include "TestSupport.h"
+#include "platform/Clock.h"
 #include "platform/Http.h"
 #include "platform/Md5.h"
+#include "platform/Sha256.h"
 #include "update/Json.h"
+#include "update/ListTrust.h"
 #include "update/zip/ZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +125,7 @@ TEST_F(PublishAndServe, ListAndFilesAreServedAsPublished) {
                        return true;
                    });
         EXPECT_EQ(platform::Md5Hex(body), ReadRequiredText(*entry, "md5")) << name;
+        EXPECT_EQ(platform::Sha256Hex(body), ReadRequiredText(*entry, "sha256")) << name;
         EXPECT_EQ(static_cast<int>(body.size()), ReadRequiredInteger(*entry, "fileSize")) << name;
         if (name == "skins.zip") {
             testsupport::WriteFile(unpacked / "p.zip", body);
@@ -134,6 +138,60 @@ TEST_F(PublishAndServe, ListAndFilesAreServedAsPublished) {
     EXPECT_THROW(
         client.Get(base + "files/../release.json", {}, [](const char*, size_t) { return true; }),
         platform::HttpError);
+}
+
+TEST_F(PublishAndServe, ASignedReleaseIsServedWithASignatureThatVerifies) {
+    TempDir keys{"keys"};
+    const std::string priv = keys / "list.pem", pub = keys / "list.pub";
+    Ended made = Run({PUBLISHER_BIN, "keygen", priv, pub});
+    ASSERT_EQ(made.code, 0) << made.err;
+    const std::string privText = testsupport::ReadFile(priv);
+    // A key is never overwritten: installations trusting it would refuse every later list.
+    Ended again = Run({PUBLISHER_BIN, "keygen", priv, keys / "other.pub"});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_NE(again.err.find("must not exist"), std::string::npos) << again.err;
+    EXPECT_EQ(testsupport::ReadFile(priv), privText);
+
+    auto publish = [&](std::vector<std::string> extra) {
+        std::vector<std::string> argv = {PUBLISHER_BIN, release.Path(), desc / "release.json",
+                                         published.Path(), base};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        Ended e = Run(argv);
+        EXPECT_EQ(e.code, 0) << e.err;
+    };
+    auto server = StartServer(port);
+    platform::HttpClient client;
+    auto ask = [&](std::string& signature) {
+        std::string answer = client.Post(base + "Service/UserService.ashx?GetFileList", "{}");
+        signature = client.ResponseHeader("x-update-signature");
+        return answer;
+    };
+    const std::string key = P256PointFromPem(testsupport::ReadFile(pub));
+
+    publish({"--key", priv, "--expires-days", "2"});
+    std::string signature;
+    std::string answer = ask(signature);
+    EXPECT_NO_THROW(CheckListSignature(key, answer, signature));
+    JsonValue doc = JsonValue::Parse(answer);
+    EXPECT_EQ(ReadRequiredText(doc, "serial"), "1");
+    const int64_t expires = std::stoll(ReadRequiredText(doc, "expires"));
+    EXPECT_NEAR(static_cast<double>(expires - platform::UnixTime()), 2 * 86400.0, 60.0);
+    EXPECT_NO_THROW(CheckListDigests(doc));
+
+    // Each signed release raises the serial, unless one is given.
+    publish({"--key", priv});
+    EXPECT_EQ(ReadRequiredText(JsonValue::Parse(ask(signature)), "serial"), "2");
+    publish({"--key", priv, "--serial", "40"});
+    answer = ask(signature);
+    EXPECT_EQ(ReadRequiredText(JsonValue::Parse(answer), "serial"), "40");
+    EXPECT_NO_THROW(CheckListSignature(key, answer, signature));
+
+    // Unsigned again: no stale signature goes with the new list.
+    publish({});
+    answer = ask(signature);
+    EXPECT_EQ(signature, "");
+    EXPECT_EQ(JsonValue::Parse(answer).Find("serial"), nullptr);
+    EXPECT_FALSE(testsupport::Exists(published / "filelist.json.sig"));
 }
 
 TEST_F(PublishAndServe, AServerOnAHeldPortIsRefusedAndTheHolderKeepsTheRequests) {

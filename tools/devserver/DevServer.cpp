@@ -1,5 +1,6 @@
 // The development update server: answers the list request with the
-// published filelist.json and serves the published files.
+// published filelist.json (and its signature from filelist.json.sig, when
+// the release is signed) and serves the published files.
 //
 //   devserver <published folder> [--listen host:port] [--https cert.pem key.pem]
 //             [--throttle bytes-per-second]
@@ -167,17 +168,24 @@ int main(int argc, char** argv) {
     server->set_socket_options(ExclusiveSocketOptions);
 
     fs::path folder = root;
-    server->Post("/Service/UserService.ashx",
-                 [&](const httplib::Request& req, httplib::Response& res) {
-                     std::string list;
-                     if (!ReadAll(folder / "filelist.json", list)) {
-                         res.status = 500;
-                         res.set_content("no release published", "text/plain; charset=utf-8");
-                         return;
-                     }
-                     std::cout << "list requested: " << req.body << std::endl;
-                     res.set_content(list, "application/json; charset=utf-8");
-                 });
+    server->Post("/Service/UserService.ashx", [&](const httplib::Request& req,
+                                                  httplib::Response& res) {
+        std::string list;
+        if (!ReadAll(folder / "filelist.json", list)) {
+            res.status = 500;
+            res.set_content("no release published", "text/plain; charset=utf-8");
+            return;
+        }
+        std::cout << "list requested: " << req.body << std::endl;
+        // A signed release has its signature beside the list.
+        std::string signature;
+        if (ReadAll(folder / "filelist.json.sig", signature)) {
+            while (!signature.empty() && std::isspace(static_cast<unsigned char>(signature.back())))
+                signature.pop_back();
+            res.set_header("X-Update-Signature", signature);
+        }
+        res.set_content(list, "application/json; charset=utf-8");
+    });
     server->Get(R"(/files/(.*))", [&](const httplib::Request& req, httplib::Response& res) {
         fs::path rel = fs::path(req.matches[1].str()).lexically_normal();
         std::string body;

@@ -2,6 +2,8 @@
 // to the list request (with sizes and MD5s) and the files it lists.
 //
 //   publisher [publish] <release folder> <release.json> <output folder> <base url>
+//             [--key private.pem [--serial n] [--expires-days d]]
+//   publisher keygen <private key file> <public key file>
 //
 // The command line has subcommands so that more release tasks can join
 // "publish"; a first argument that names no subcommand means "publish".
@@ -16,8 +18,10 @@
 // folder; the file named by "updater" is listed as "updater.exe", the name
 // that marks the updater itself. Names in versions/remarks use '/'.
 #include "CommandLine.h"
+#include "ListSigning.h"
 #include "ZipWriter.h"
 #include "platform/Md5.h"
+#include "platform/Sha256.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -231,7 +235,23 @@ void WarnAboutNamesNotInRelease(const json& desc, const fs::path& release) {
 
 struct PublishArgs {
     std::string release, description, out, base;
+    std::string key;      // private key file; empty: the list is not signed
+    long long serial = 0; // 0: one more than the last signed list of the output folder
+    int expiresDays = 30;
 };
+
+// The serial of the list the output folder holds now, or 0.
+long long PreviousSerial(const fs::path& list) {
+    std::error_code ec;
+    if (!fs::exists(list, ec)) return 0;
+    try {
+        json old = json::parse(ReadAll(list));
+        if (old.is_object() && old.contains("serial") && old["serial"].is_number_integer())
+            return old["serial"].get<long long>();
+    } catch (const json::exception&) {
+    }
+    return 0;
+}
 
 void Publish(const PublishArgs& args) {
     fs::path release = args.release;
@@ -264,6 +284,7 @@ void Publish(const PublishArgs& args) {
                         {"fileSize", data.size()},
                         {"fileUrl", base + UrlEncode(served)},
                         {"md5", platform::Md5Hex(data)},
+                        {"sha256", platform::Sha256Hex(data)},
                         {"remark", remarks.value(rel, "")}});
     };
 
@@ -297,8 +318,26 @@ void Publish(const PublishArgs& args) {
         {"updateLog", notes.dump()}, {"appName", desc.value("appName", "")}, {"fileList", list}};
     if (desc.contains("loaderName")) data["loaderName"] = desc["loaderName"];
     json answer = {{"errcode", 0}, {"errmsg", ""}, {"data", data}};
-    WriteAll(out / "filelist.json", answer.dump(2));
-    std::cout << "published " << list.size() << " entries to " << out.string() << "\n";
+    const fs::path listFile = out / "filelist.json";
+    const fs::path sigFile = out / "filelist.json.sig";
+    if (args.key.empty()) {
+        // A signature left from an earlier release would not match this list.
+        fs::remove(sigFile);
+        WriteAll(listFile, answer.dump(2));
+        std::cout << "published " << list.size() << " entries to " << out.string() << "\n";
+        return;
+    }
+    const long long serial = args.serial > 0 ? args.serial : PreviousSerial(listFile) + 1;
+    const long long expires =
+        static_cast<long long>(std::time(nullptr)) + 86400LL * args.expiresDays;
+    answer["serial"] = serial;
+    answer["expires"] = expires;
+    const std::string text = answer.dump(2);
+    const std::string signature = Base64(SignWithKeyFile(args.key, text));
+    WriteAll(listFile, text);
+    WriteAll(sigFile, signature + "\n");
+    std::cout << "published " << list.size() << " entries to " << out.string()
+              << ", signed: serial " << serial << ", expires in " << args.expiresDays << " days\n";
 }
 
 const CLI::Validator kHttpUrl(
@@ -350,7 +389,32 @@ int main(int argc, char** argv) {
                      "(e.g. http://127.0.0.1:8731/).")
         ->required()
         ->check(kHttpUrl);
+    publish
+        ->add_option("--key", args.key,
+                     "Sign the list with this private key (see keygen): the answer gets serial "
+                     "and expires, and filelist.json.sig holds the signature the server sends "
+                     "in the X-Update-Signature header.")
+        ->check(CLI::ExistingFile);
+    publish
+        ->add_option("--serial", args.serial,
+                     "The signed list's serial; left out: one more than the serial of the "
+                     "list already in the output folder (1 for the first). Installations refuse "
+                     "a list older than one they took.")
+        ->check(CLI::Range(1LL, 9007199254740991LL));
+    publish
+        ->add_option("--expires-days", args.expiresDays,
+                     "Days until installations refuse the signed list; publish again before.")
+        ->check(CLI::Range(1, 3650))
+        ->capture_default_str();
     publish->footer(DescriptionHelp());
+
+    std::string privateKey, publicKey;
+    CLI::App* keygen = app.add_subcommand(
+        "keygen", "Makes a key pair for signing lists: a private key to guard, and a public key "
+                  "to build into the updater (-DUPDATER_LIST_PUBLIC_KEY=<public key file>).");
+    keygen->add_option("private-key-file", privateKey, "Written readable by its owner only.")
+        ->required();
+    keygen->add_option("public-key-file", publicKey, "The public key, PEM.")->required();
 
     // "publish" is the default: inserted when the first argument names no
     // subcommand and asks for no help (the overall help lists every subcommand).
@@ -367,6 +431,10 @@ int main(int argc, char** argv) {
         return *status;
     try {
         if (publish->parsed()) Publish(args);
+        if (keygen->parsed()) {
+            WriteNewKeyPair(privateKey, publicKey);
+            std::cout << "wrote " << privateKey << " (keep it secret) and " << publicKey << "\n";
+        }
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "publisher: " << e.what() << "\n";

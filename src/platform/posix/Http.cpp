@@ -172,6 +172,13 @@ std::string HttpClient::Post(const std::string& url, const std::string& body) {
     return answer;
 }
 
+std::string HttpClient::ResponseHeader(const std::string& name) const {
+    struct curl_header* h = nullptr;
+    if (curl_easy_header(FImpl->curl, name.c_str(), 0, CURLH_HEADER, -1, &h) != CURLHE_OK || !h)
+        return {};
+    return h->value;
+}
+
 void HttpClient::Get(const std::string& url, const BeginHandler& onBegin, const DataHandler& onData,
                      const WorkHandler& onWork) {
     CURL* c = FImpl->curl;

@@ -334,6 +334,7 @@ struct HttpClient::Impl {
     bool begun = false;
     long status = 0;
     int64_t announced = -1;
+    std::string headers; // the answer's raw header lines
     std::string errorBody;
     const BeginHandler* onBegin = nullptr;
     const DataHandler* onData = nullptr;
@@ -481,7 +482,36 @@ int64_t ContentLength(HINTERNET request) {
     return end != text && v >= 0 ? v : -1;
 }
 
+std::string RawHeaders(HINTERNET request) {
+    DWORD size = 0;
+    WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
+                        WINHTTP_NO_OUTPUT_BUFFER, &size, WINHTTP_NO_HEADER_INDEX);
+    if (size == 0) return {};
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
+                             text.data(), &size, WINHTTP_NO_HEADER_INDEX))
+        return {};
+    text.resize(size / sizeof(wchar_t));
+    return Narrow(text);
+}
+
 } // namespace
+
+std::string HttpClient::ResponseHeader(const std::string& name) const {
+    const std::string& text = FImpl->headers;
+    size_t pos = text.find("\r\n"); // past the status line
+    while (pos != std::string::npos && pos + 2 < text.size()) {
+        const size_t start = pos + 2;
+        const size_t end = text.find("\r\n", start);
+        const std::string_view line(text.data() + start,
+                                    (end == std::string::npos ? text.size() : end) - start);
+        const size_t colon = line.find(':');
+        if (colon != std::string_view::npos && SameTextAscii(line.substr(0, colon), name))
+            return Trim(line.substr(colon + 1));
+        pos = end;
+    }
+    return {};
+}
 
 std::string HttpClient::Post(const std::string& url, const std::string& body) {
     std::string answer;
@@ -511,6 +541,7 @@ void HttpClient::Perform(const std::string& url) {
     impl.begun = false;
     impl.status = 0;
     impl.announced = -1;
+    impl.headers.clear();
     impl.errorBody.clear();
     impl.maxAnswer = FMaxAnswerSize;
     impl.work.Restart();
@@ -583,6 +614,7 @@ void HttpClient::Perform(const std::string& url) {
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
     impl.status = static_cast<long>(status);
     impl.announced = ContentLength(h);
+    impl.headers = RawHeaders(h);
 
     std::string& piece = request.State().piece;
     piece.resize(kReadPiece);
