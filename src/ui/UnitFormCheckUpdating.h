@@ -19,6 +19,8 @@ public:
     void SetFileList(TDownloadItemList* v) { FList = v; }
     const std::string& UpdateLog() const { return FUpdateLog; }
     const std::string& AppName() const { return FAppName; }
+    // Why the exchange failed; empty when it did not.
+    const std::string& QueryError() const { return FQueryError; }
 
     void WndProc(gui::TMessage& message) override;
 
@@ -36,5 +38,6 @@ private:
     TDownloadItemList* FList = nullptr;
     std::string FAppName;
     std::string FUpdateLog;
+    std::string FQueryError;
     TQueryServerFiles* FThreadWork = nullptr;
 };
