@@ -1,5 +1,7 @@
 // The download worker through whole runs against a loopback server.
 #include "DownloadWorkerFixture.h"
+#include "platform/Sha256.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -242,6 +244,25 @@ TEST_F(DownloadWorker, DigestDifferentFromTheAnnouncedOneFailsTheItem) {
     EXPECT_EQ(server.RequestCount(), 1u);
     AppConfig->SetSetion("a.dll");
     EXPECT_EQ(AppConfig->ReadInt32("Ver", 0), 0);
+}
+
+// The SHA-256 is checked beside the MD5: content that matches the MD5 but
+// not the SHA-256 (what an MD5 collision gives) is never put in place.
+TEST_F(DownloadWorker, ContentMustMatchTheAnnouncedSha256Too) {
+    HttpTestServer server(Files());
+    Put("a.dll", "old");
+    Add(server.Url("/a.dll"), "a.dll", "", "file", platform::Md5Hex("content of a.dll"))
+        ->FileSha256 = platform::Sha256Hex("another content");
+    RunResult r = Run();
+    EXPECT_EQ(r.errorText, "文件校验失败(SHA-256不一致)");
+    EXPECT_EQ(Get("a.dll"), "old");
+    EXPECT_EQ(AppConfig->ReadInt32("a.dll", "Ver", 0), 0);
+
+    list.clear();
+    Add(server.Url("/a.dll"), "a.dll", "", "file", platform::Md5Hex("content of a.dll"))
+        ->FileSha256 = platform::AsciiUpperCase(platform::Sha256Hex("content of a.dll"));
+    EXPECT_EQ(Run().errorText, "");
+    EXPECT_EQ(Get("a.dll"), "content of a.dll");
 }
 
 TEST_F(DownloadWorker, AnnouncedDigestInCapitalsIsAccepted) {
