@@ -77,7 +77,7 @@ void TFormCheckUpdating::QueryFinished() {
     WindowBackend()->SetCursor(crDefault);
     FAppName = FThreadWork->AppName();
     FUpdateLog = FThreadWork->UpdateLog();
-    FQueryError = FThreadWork->ErrorMessage();
+    if (FThreadWork->Refused()) FRefusal = FThreadWork->ErrorMessage();
     FThreadWork = nullptr;
     const std::string leftover = TAppConfig::GetRootPath() + "_updater.tmp";
     if (FileExists(leftover)) DeleteFile(leftover);

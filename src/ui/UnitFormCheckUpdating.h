@@ -19,8 +19,8 @@ public:
     void SetFileList(TDownloadItemList* v) { FList = v; }
     const std::string& UpdateLog() const { return FUpdateLog; }
     const std::string& AppName() const { return FAppName; }
-    // Why the exchange failed; empty when it did not.
-    const std::string& QueryError() const { return FQueryError; }
+    // Why the answer was refused as untrustworthy; empty when it was not.
+    const std::string& Refusal() const { return FRefusal; }
 
     void WndProc(gui::TMessage& message) override;
 
@@ -38,6 +38,6 @@ private:
     TDownloadItemList* FList = nullptr;
     std::string FAppName;
     std::string FUpdateLog;
-    std::string FQueryError;
+    std::string FRefusal;
     TQueryServerFiles* FThreadWork = nullptr;
 };

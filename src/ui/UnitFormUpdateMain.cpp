@@ -182,7 +182,7 @@ void TFormUpdateMain::FormCreate() {
         checking.ShowModal();
         FAppName = checking.AppName();
         FUpdateLog = checking.UpdateLog();
-        FQueryError = checking.QueryError();
+        FRefusal = checking.Refusal();
     }
     if (FList->empty()) {
         SetModalResult(mrCancel);
@@ -370,10 +370,10 @@ void TFormUpdateMain::StopWorker() {
 void ShowMainWindow() {
     auto form = std::make_unique<TFormUpdateMain>();
     Application()->SetMainForm(form.get());
-    // A run nobody watches says why it found nothing to do; the window
-    // stays silent about it, as it always has.
-    if (form->ModalResult() == mrCancel && IsHeadless() && !form->QueryError().empty())
-        WriteStandardError("检查更新失败: " + form->QueryError() + "\n");
+    // A run nobody watches says why a list was refused; failed exchanges
+    // stay silent, as they always have.
+    if (form->ModalResult() == mrCancel && IsHeadless() && !form->Refusal().empty())
+        WriteStandardError("检查更新失败: " + form->Refusal() + "\n");
     if (form->ModalResult() != mrCancel) {
         // Nobody could click "开始更新" on a screen that does not exist.
         if (IsHeadless())

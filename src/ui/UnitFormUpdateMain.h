@@ -61,8 +61,8 @@ public:
     // failures go to the report, and the window closes when the worker ends,
     // done or not, so that the run goes on to the application.
     void StartUnattended(std::unique_ptr<TUnattendedReport> report);
-    // Why the list exchange failed; empty when it did not.
-    const std::string& QueryError() const { return FQueryError; }
+    // Why the update list was refused as untrustworthy; empty when it was not.
+    const std::string& Refusal() const { return FRefusal; }
     bool Downloading() const { return FThreadWork != nullptr; }
 
 private:
@@ -89,7 +89,7 @@ private:
     std::unique_ptr<TUnattendedReport> FReport;
     std::string FAppName;
     std::string FUpdateLog;
-    std::string FQueryError;
+    std::string FRefusal;
 };
 
 // Creates the main window and runs the message loop until it has closed

@@ -42,6 +42,7 @@ std::string BuildCheckData(const std::string& agentCode) {
 
 void TQueryServerFiles::Execute() {
     FErrorMessage.clear();
+    FRefused = false;
     auto client = std::make_unique<platform::HttpClient>();
     const uint32_t start = platform::GetTickCount();
     try {
@@ -53,6 +54,9 @@ void TQueryServerFiles::Execute() {
         // Whatever charset the answer names, its body is UTF-8.
         std::string text = platform::ToUtf8(answer, "UTF-8");
         if (!text.empty()) ParseResponse(text);
+    } catch (const ListTrustError& e) {
+        FErrorMessage = e.what();
+        FRefused = true;
     } catch (const std::exception& e) {
         FErrorMessage = e.what();
     }

@@ -27,6 +27,8 @@ public:
     ~TQueryServerFiles() override = default;
 
     const std::string& ErrorMessage() const { return FErrorMessage; }
+    // The answer came but was refused as untrustworthy (see ListTrust.h).
+    bool Refused() const { return FRefused; }
     int32_t MinExecutionTime() const { return FMinExecutionTime; }
     void SetMinExecutionTime(int32_t v) { FMinExecutionTime = v; }
     const std::string& CheckUrl() const { return FCheckUrl; }
@@ -53,6 +55,7 @@ private:
     void AddFileItem(const JsonValue& entry, TLocalDigests* digests);
 
     std::string FErrorMessage;
+    bool FRefused = false;
     int32_t FMinExecutionTime = 0;
     std::string FCheckUrl;
     std::string FCheckData;
