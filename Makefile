@@ -5,7 +5,7 @@ BUILD ?= build
 BUILD_WIN ?= build-win
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build demo demo-windows test bench clean windows configure-windows test-windows
+.PHONY: setup configure build demo demo-windows test bench clean windows configure-windows test-windows test-asan test-tsan
 
 setup:
 	./scripts/setup-deps
@@ -29,6 +29,21 @@ demo-windows: build windows
 test: build windows
 	./scripts/run-tests $(BUILD) $(BUILD)/wine-e2e -j $(JOBS)
 	./scripts/run-tests $(BUILD_WIN) $(BUILD_WIN)/wine -j $(JOBS)
+
+# The Linux suite built with sanitizers, in build folders of their own. The
+# Wine tests run the Windows build's programs, which these builds do not make.
+SANITIZER_RUN = ./scripts/run-sanitized
+test-asan: setup
+	cmake -S . -B $(BUILD)-asan -G Ninja $(if $(CI),-DUPDATER_WERROR=ON) -DUPDATER_BUILD_BENCH=OFF \
+	  -DUPDATER_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	. ./scripts/sanitizer-env && cmake --build $(BUILD)-asan -j $(JOBS)
+	$(SANITIZER_RUN) $(BUILD)-asan -j $(JOBS)
+
+test-tsan: setup
+	cmake -S . -B $(BUILD)-tsan -G Ninja $(if $(CI),-DUPDATER_WERROR=ON) -DUPDATER_BUILD_BENCH=OFF \
+	  -DUPDATER_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	. ./scripts/sanitizer-env && cmake --build $(BUILD)-tsan -j $(JOBS)
+	$(SANITIZER_RUN) $(BUILD)-tsan -j $(JOBS)
 
 bench: build
 	./scripts/bench $(BUILD)
