@@ -93,27 +93,22 @@ void TDownFileThread::Execute() {
         FHttpClient = std::move(client);
     }
     try {
-        FDownloadFileTotal = 0;
-        FDownloadFileCount = 0;
-        FTotalSize = 0;
-        FReceiveTotalSize = 0;
+        FWork = TDownloadRecord{};
         FHasDownloadSize = 0;
         for (const auto& item : *FList) {
             if (item->NeedDownload && !item->HasDownload) {
-                FDownloadFileTotal += 1;
-                FTotalSize += item->FileLen();
+                FWork.fileTotal += 1;
+                FWork.totalSize += item->FileLen();
             }
         }
         for (const auto& ptr : *FList) {
             TDownloadFileItem* item = ptr.get();
             if (!item->NeedDownload || item->HasDownload) continue;
             if (DownloadOneFile(item)) {
-                FDownloadFileCount += 1;
+                FWork.fileCount += 1;
                 FHasDownloadSize += item->FileLen();
-                item->HasDownload = true;
                 DoDownloadItemComplete();
             } else {
-                item->HasDownload = false;
                 DoDownloadItemError();
                 break;
             }
@@ -121,6 +116,9 @@ void TDownFileThread::Execute() {
     } catch (const std::exception& e) {
         FErrorText = e.what();
     }
+    // The last figures reach the window even when no event carried them.
+    const TDownloadRecord last = FWork;
+    Synchronize([this, last] { Publish(last); });
 }
 
 bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
@@ -132,8 +130,9 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         return false;
     }
     try {
-        item->HasDownload = false;
-        item->Progress = 0;
+        FWork.progress = 0;
+        FWork.totalBytes = 0;
+        FWork.receivedBytes = 0;
         const std::string url = item->FileUrl + "?" + NewRequestToken();
         std::unique_ptr<platform::TTempFile> file = OpenTransferFile(item);
         TBackgroundDigest digest;
@@ -141,8 +140,8 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         std::unique_ptr<TBackgroundDigest> sha256;
         if (!item->FileSha256.empty())
             sha256 = std::make_unique<TBackgroundDigest>(platform::DigestKind::Sha256);
+        FWork.startTime = platform::GetTickCount();
         DoDownloadItemNotify();
-        item->StartTime = platform::GetTickCount();
         // The digest is taken from the same bytes as they are written, on a
         // thread of its own, which spares reading the whole file back.
         // Nothing beyond the size the list announced is written: a body
@@ -176,14 +175,14 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
             FErrorText = tooLong ? kTooLong : kTooSlow;
             return false;
         }
-        item->LocalMd5 = digest.HexDigest();
+        const std::string md5 = digest.HexDigest();
 
-        if (static_cast<int64_t>(item->TotalBytes) != item->ReceivedBytes) {
+        if (static_cast<int64_t>(FWork.totalBytes) != FWork.receivedBytes) {
             FErrorText = kIncomplete;
             return false;
         }
         // What arrived must be what the server announced, or nothing is put in place.
-        if (!item->FileMD5.empty() && !platform::SameTextAscii(item->FileMD5, item->LocalMd5)) {
+        if (!item->FileMD5.empty() && !platform::SameTextAscii(item->FileMD5, md5)) {
             FErrorText = "文件校验失败(MD5不一致)";
             return false;
         }
@@ -194,15 +193,15 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
         // What was received stays at its temporary name when it cannot be put
         // in place; only a new updater appears there whole or not at all.
         if (!item->IsLauncher()) file->Keep();
-        return ApplyDownloadedFile(item, *file);
+        return ApplyDownloadedFile(item, *file, md5);
     } catch (const platform::HttpError& e) {
         using Kind = platform::HttpError::Kind;
         if (e.GetKind() == Kind::Socket && e.OsCode() == ECONNREFUSED) {
             FErrorText = kConnectionRefused;
-            item->Progress = 0;
+            FWork.progress = 0;
         } else if (e.GetKind() == Kind::Status && e.Status() == 404) {
             FErrorText = kNotFound;
-            item->Progress = 0;
+            FWork.progress = 0;
         } else if (e.GetKind() == Kind::Status) {
             FErrorText = platform::ToUtf8(e.Body(), "UTF-8");
         } else if (e.GetKind() == Kind::Incomplete) {
@@ -218,7 +217,8 @@ bool TDownFileThread::DownloadOneFile(TDownloadFileItem* item) {
     return false;
 }
 
-bool TDownFileThread::ApplyDownloadedFile(TDownloadFileItem* item, platform::TTempFile& file) {
+bool TDownFileThread::ApplyDownloadedFile(TDownloadFileItem* item, platform::TTempFile& file,
+                                          const std::string& md5) {
     if (!CreateFileFolders(item)) {
         FErrorText = kFolderFailed;
         return false;
@@ -240,8 +240,8 @@ bool TDownFileThread::ApplyDownloadedFile(TDownloadFileItem* item, platform::TTe
             return false;
         }
     }
-    item->SetLocalVer(item->FileVer());
-    item->UpdateLocalFileVersion();
+    item->RecordVersion(item->FileVer(), md5);
+    FAppliedMd5 = md5;
     return true;
 }
 
@@ -263,10 +263,10 @@ bool TDownFileThread::CreateFileFolders(TDownloadFileItem* item) {
 }
 
 void TDownFileThread::ClientWorkBegin(int64_t announced) {
-    FCurrentItem->Progress = 0;
+    FWork.progress = 0;
     // The length must fit the item's 32-bit field; a larger one cannot complete.
-    FCurrentItem->TotalBytes = static_cast<int32_t>(announced);
-    FCurrentItem->ReceivedBytes = 0;
+    FWork.totalBytes = static_cast<int32_t>(announced);
+    FWork.receivedBytes = 0;
     DoDownloadItemNotify();
 }
 
@@ -276,18 +276,35 @@ void TDownFileThread::ClientWork(int64_t count) {
         FHttpClient->Disconnect();
         return;
     }
-    FCurrentItem->ReceivedBytes = count;
-    FReceiveTotalSize = FHasDownloadSize + count;
-    if (FCurrentItem->TotalBytes > 0)
-        FCurrentItem->Progress = static_cast<int32_t>(count * 100 / FCurrentItem->TotalBytes);
+    FWork.receivedBytes = count;
+    FWork.receiveTotalSize = FHasDownloadSize + count;
+    if (FWork.totalBytes > 0) FWork.progress = static_cast<int32_t>(count * 100 / FWork.totalBytes);
     DoDownloadItemNotify();
 }
 
-void TDownFileThread::Raise(const TDownloadEvent TDownFileThread::*event, bool evenWhenAborted) {
+void TDownFileThread::Publish(const TDownloadRecord& record) {
+    FDownloadFileTotal = record.fileTotal;
+    FDownloadFileCount = record.fileCount;
+    FTotalSize = record.totalSize;
+    FReceiveTotalSize = record.receiveTotalSize;
+}
+
+void TDownFileThread::Raise(const TDownloadEvent TDownFileThread::*event, bool evenWhenAborted,
+                            const std::function<void(TDownloadFileItem*)>& apply) {
+    const TDownloadRecord record = FWork;
+    TDownloadFileItem* item = FCurrentItem;
     Synchronize([&] {
+        Publish(record);
+        if (item) {
+            item->Progress = record.progress;
+            item->TotalBytes = record.totalBytes;
+            item->ReceivedBytes = record.receivedBytes;
+            item->StartTime = record.startTime;
+            if (apply) apply(item);
+        }
         // Read on the main thread, where the window may have cleared it.
         const TDownloadEvent& handler = this->*event;
-        if (handler && (evenWhenAborted || !FAbort)) handler(this, FCurrentItem);
+        if (handler && (evenWhenAborted || !FAbort)) handler(this, item);
     });
 }
 
@@ -295,8 +312,14 @@ void TDownFileThread::DoDownloadItemNotify() {
     Raise(&TDownFileThread::FOnDownloadItemNotify, false);
 }
 void TDownFileThread::DoDownloadItemComplete() {
-    Raise(&TDownFileThread::FOnDownloadItemComplete, false);
+    const std::string md5 = FAppliedMd5;
+    Raise(&TDownFileThread::FOnDownloadItemComplete, false, [&](TDownloadFileItem* item) {
+        item->HasDownload = true;
+        item->LocalMd5 = md5;
+        item->SetLocalVer(item->FileVer());
+    });
 }
 void TDownFileThread::DoDownloadItemError() {
-    Raise(&TDownFileThread::FOnDownloadItemError, true);
+    Raise(&TDownFileThread::FOnDownloadItemError, true,
+          [](TDownloadFileItem* item) { item->HasDownload = false; });
 }

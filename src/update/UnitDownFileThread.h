@@ -14,6 +14,23 @@
 #include <string>
 
 class TDownFileThread;
+
+// What the window learns of the run: the worker keeps its own and hands a
+// copy over with each event; the item's and the worker's figures the window
+// reads are written from it on the main thread only.
+struct TDownloadRecord {
+    // The current item's transfer.
+    int32_t progress = 0;
+    int32_t totalBytes = 0;
+    int64_t receivedBytes = 0;
+    uint32_t startTime = 0;
+    // The run's.
+    int32_t fileTotal = 0;
+    int32_t fileCount = 0;
+    int64_t totalSize = 0;
+    int64_t receiveTotalSize = 0;
+};
+
 using TDownloadEvent = std::function<void(TDownFileThread* sender, TDownloadFileItem* downItem)>;
 
 class TDownFileThread : public platform::TThread {
@@ -65,14 +82,19 @@ protected:
 
 private:
     bool DownloadOneFile(TDownloadFileItem* item);
-    bool ApplyDownloadedFile(TDownloadFileItem* item, platform::TTempFile& file);
+    bool ApplyDownloadedFile(TDownloadFileItem* item, platform::TTempFile& file,
+                             const std::string& md5);
     bool CreateFileFolders(TDownloadFileItem* item);
     void ClientWorkBegin(int64_t announced);
     void ClientWork(int64_t count);
     void DoDownloadItemNotify();
     void DoDownloadItemComplete();
     void DoDownloadItemError();
-    void Raise(const TDownloadEvent TDownFileThread::*event, bool evenWhenAborted);
+    // Hands the record over on the main thread, with `apply` for the item,
+    // then calls the handler.
+    void Raise(const TDownloadEvent TDownFileThread::*event, bool evenWhenAborted,
+               const std::function<void(TDownloadFileItem*)>& apply = {});
+    void Publish(const TDownloadRecord& record);
 
     TDownloadItemList* FList = nullptr;
     std::string FAppRootPath;
@@ -82,14 +104,17 @@ private:
     std::atomic<bool> FAbort{false};
     std::string FErrorText;
     bool FNeedUpdateLauncher = false;
+    // As the window last learnt them (main thread only, once started).
     int32_t FDownloadFileTotal = 0;
     int32_t FDownloadFileCount = 0;
     int64_t FTotalSize = 0;
     int64_t FReceiveTotalSize = 0;
+    TDownloadRecord FWork;   // the worker's own
     std::mutex FClientMutex; // the window's stop request reaches the client from the main thread
     std::unique_ptr<platform::HttpClient> FHttpClient;
     TDownloadFileItem* FCurrentItem = nullptr;
-    int64_t FHasDownloadSize = 0;
+    int64_t FHasDownloadSize = 0; // the worker's own
+    std::string FAppliedMd5;      // the worker's own: the last file put in place
     std::string FTrustedCaFile;
     uint64_t FSlowFloor = 1024;
     uint64_t FSlowWindowMs = 60000;

@@ -178,6 +178,10 @@ std::string TDownloadFileItem::GetDownloadStatus() const {
 }
 
 void TDownloadFileItem::UpdateLocalFileVersion() {
-    AppConfig->WriteInt32(FilePath, "Ver", FileVer());
-    AppConfig->WriteString(FilePath, "MD5", LocalMd5);
+    RecordVersion(FileVer(), LocalMd5);
+}
+
+void TDownloadFileItem::RecordVersion(int32_t version, const std::string& md5) const {
+    AppConfig->WriteInt32(FilePath, "Ver", version);
+    AppConfig->WriteString(FilePath, "MD5", md5);
 }

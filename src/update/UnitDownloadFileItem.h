@@ -37,6 +37,9 @@ public:
     std::string GetDownloadStatus() const;
     // Records the item as installed: "Ver" and "MD5" under its version key.
     void UpdateLocalFileVersion();
+    // The same record with the given values, leaving the item's fields to the
+    // main thread (the download worker calls this one).
+    void RecordVersion(int32_t version, const std::string& md5) const;
 
     // The local file an entry names, as BuildFromJson forms it.
     static std::string LocalFileNameFor(const std::string& fileName, const std::string& location);
