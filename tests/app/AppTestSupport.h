@@ -25,8 +25,12 @@ protected:
     std::string Root() const { return dir.Path(); }
     std::string At(const std::string& name) const { return dir / name; }
 
+    // Written beside and renamed over: the file may be a program that a run
+    // before started and that is still ending (Linux refuses to write into
+    // a running program's file).
     void Put(const std::string& name, const std::string& data) {
-        testsupport::WriteFile(At(name), data);
+        testsupport::WriteFile(At(name + ".new"), data);
+        std::filesystem::rename(At(name + ".new"), At(name));
     }
     std::string Get(const std::string& name) const { return testsupport::ReadFile(At(name)); }
     bool Has(const std::string& name) const { return testsupport::Exists(At(name)); }
