@@ -25,10 +25,12 @@ demo: build
 demo-windows: build windows
 	./scripts/demo-windows $(BUILD) $(BUILD_WIN)
 
-# Both suites: the Linux build's, then the Windows build's under Wine.
+# Both suites: the Linux build's, then the Windows build's under Wine; in CI
+# also the Linux suite built with the sanitizers.
 test: build windows
 	./scripts/run-tests $(BUILD) $(BUILD)/wine-e2e -j $(JOBS)
 	./scripts/run-tests $(BUILD_WIN) $(BUILD_WIN)/wine -j $(JOBS)
+	$(if $(CI),$(MAKE) test-asan test-tsan)
 
 # The Linux suite built with sanitizers, in build folders of their own. The
 # Wine tests run the Windows build's programs, which these builds do not make.
