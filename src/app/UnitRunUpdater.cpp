@@ -5,6 +5,7 @@
 #include "config/UnitAppConfig.h"
 #include "platform/CommandLine.h"
 #include "platform/Files.h"
+#include "platform/InstallationLock.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -61,6 +62,17 @@ void RunUpdater(const ShowMainWindowProc& ShowMainWindow) {
 
 int UpdaterMain(int argc, char** argv, const ShowMainWindowProc& ShowMainWindow) {
     platform::SetProgramArguments(argc, argv);
+    // Held until the store is written back. The hand-off starts the next
+    // updater before this one has ended, so the next one waits its turn.
+    platform::TInstallationLock lock(TAppConfig::GetRootPath());
+    if (!lock.Acquire(kInstallationLockWait)) {
+        AppConfig->SetWriteBack(false);
+        platform::ShowErrorBox("另一个更新程序正在运行，请等它结束后再试");
+        return 0;
+    }
+    // Read again: the store was read before the lock was ours, and an
+    // updater that has just ended may have written it since.
+    AppConfig->LoadFromFile(AppConfig->INIFileName());
     try {
         RunUpdater(ShowMainWindow);
     } catch (const std::exception& e) {

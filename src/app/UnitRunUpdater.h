@@ -1,5 +1,6 @@
 #pragma once
 // The run sequence of one updater process.
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,11 @@ void RunUpdater(const ShowMainWindowProc& ShowMainWindow);
 // the ANSI code page, trimmed at both ends.
 std::string DecodeAgentCode(const std::string& bytes);
 
+// How long an updater waits for another one of the same installation to end
+// before it gives up with a message (the hand-off's copies wait their turn).
+inline constexpr std::chrono::milliseconds kInstallationLockWait{60000};
+
 // The program entry shared by the updater and its test doubles: hands the
-// arguments over, runs, writes the store back; always returns 0.
+// arguments over, takes the installation's lock, runs, writes the store
+// back; always returns 0.
 int UpdaterMain(int argc, char** argv, const ShowMainWindowProc& ShowMainWindow);

@@ -2,10 +2,13 @@
 //   --record <file> <args...>  writes its current folder and arguments to file
 //   --ansi                     prints the ANSI charset and GBK bytes decoded by it
 //   --hold <ready> <stop>      creates ready, then runs until stop exists (at most 60 s)
+//   --lock <folder> <ready> <stop>  takes the installation lock of folder (waiting up to
+//                              60 s), creates ready, then holds it until stop exists
 //   --shortcut <name>          prints the desktop shortcut <name> as the system reads it:
 //                              its file, target, working folder and icon, a line each
 #include "platform/Desktop.h"
 #include "platform/Files.h"
+#include "platform/InstallationLock.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
 
@@ -41,13 +44,22 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return 0;
     }
+    if (args.size() == 4 && args[0] == "--lock") {
+        TInstallationLock lock(args[1]);
+        if (!lock.Acquire(std::chrono::seconds(60))) return 3;
+        WriteFileAtomic(args[2], "");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!FileExists(args[3]) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return 0;
+    }
     if (args.size() == 2 && args[0] == "--shortcut") {
         const std::string folder = DesktopFolder();
         for (const char* extension : {".lnk", ".desktop"}) {
             const std::string file = folder + "/" + args[1] + extension;
             if (auto spec = ReadShortcut(file)) {
-                std::string out = file + "\n" + spec->target + "\n" + spec->workingDirectory + "\n" +
-                                  spec->iconPath + "\n";
+                std::string out = file + "\n" + spec->target + "\n" + spec->workingDirectory +
+                                  "\n" + spec->iconPath + "\n";
                 std::fwrite(out.data(), 1, out.size(), stdout);
                 return 0;
             }
