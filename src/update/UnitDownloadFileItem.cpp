@@ -113,6 +113,13 @@ void TDownloadFileItem::BuildFromJson(const JsonValue& entry, TLocalDigests* dig
     }
     SetLocalVer(ReadLocalFileVersion());
     CompareWithLocalFile(digests);
+    // Already the listed content, but not recorded as such: a run that put it
+    // in place ended before it could write version.ini.
+    if (Action() == ACTION_IGNORE && !FileMD5.empty() && LocalMd5 == FileMD5 &&
+        LocalVer() != FileVer()) {
+        RecordVersion(FileVer(), LocalMd5);
+        SetLocalVer(FileVer());
+    }
 }
 
 void TDownloadFileItem::Build(const std::vector<std::string>& values) {

@@ -86,6 +86,9 @@ struct CompareCase {
     bool sameMd5;              // server md5 equals the local digest
     const char* serverMd5Form; // "lower", "upper" or "none"
     const char* action;
+    // The recorded version afterwards: a file that already is the listed
+    // content gets the listed version recorded.
+    int recordedAfter;
 };
 
 void PrintTo(const CompareCase& c, std::ostream* os) {
@@ -114,22 +117,27 @@ TEST_P(CompareWithLocal, DecidesTheAction) {
     EXPECT_EQ(item->Action(), c.action);
     EXPECT_EQ(item->NeedDownload, std::string(c.action) != ACTION_IGNORE);
     EXPECT_EQ(item->LocalMd5, local); // taken whenever the file exists
-    EXPECT_EQ(item->LocalVer(), c.localVer);
+    EXPECT_EQ(item->LocalVer(), c.recordedAfter);
+    EXPECT_EQ(AppConfig->ReadInt32("lib\\x.dll", "Ver", -1), c.recordedAfter);
+    if (c.recordedAfter != c.localVer) {
+        EXPECT_EQ(AppConfig->ReadString("lib\\x.dll", "MD5", ""), local);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CompareWithLocal,
     ::testing::Values(
-        CompareCase{"newer_same_md5", 3, 5, true, "lower", ACTION_IGNORE},
-        CompareCase{"newer_other_md5", 3, 5, false, "lower", ACTION_REPLACE},
-        CompareCase{"older_other_md5_no_downgrade", 5, 3, false, "lower", ACTION_IGNORE},
-        CompareCase{"equal_other_md5", 4, 4, false, "lower", ACTION_IGNORE},
-        CompareCase{"no_record_other_md5", 0, 2, false, "lower", ACTION_REPLACE},
-        CompareCase{"no_record_same_md5", 0, 2, true, "lower", ACTION_IGNORE},
-        CompareCase{"server_ver_zero_other_md5", 7, 0, false, "lower", ACTION_REPLACE},
-        CompareCase{"server_md5_in_capitals", 3, 5, true, "upper", ACTION_REPLACE},
-        CompareCase{"server_md5_absent", 3, 5, true, "none", ACTION_REPLACE},
-        CompareCase{"no_record_md5_absent", 0, 1, true, "none", ACTION_REPLACE}),
+        CompareCase{"newer_same_md5", 3, 5, true, "lower", ACTION_IGNORE, 5},
+        CompareCase{"newer_other_md5", 3, 5, false, "lower", ACTION_REPLACE, 3},
+        CompareCase{"older_other_md5_no_downgrade", 5, 3, false, "lower", ACTION_IGNORE, 5},
+        CompareCase{"equal_other_md5", 4, 4, false, "lower", ACTION_IGNORE, 4},
+        CompareCase{"no_record_other_md5", 0, 2, false, "lower", ACTION_REPLACE, 0},
+        CompareCase{"no_record_same_md5", 0, 2, true, "lower", ACTION_IGNORE, 2},
+        CompareCase{"server_ver_zero_other_md5", 7, 0, false, "lower", ACTION_REPLACE, 7},
+        CompareCase{"server_md5_in_capitals", 3, 5, true, "upper", ACTION_REPLACE, 3},
+        CompareCase{"server_md5_absent", 3, 5, true, "none", ACTION_REPLACE, 3},
+        CompareCase{"no_record_md5_absent", 0, 1, true, "none", ACTION_REPLACE, 0},
+        CompareCase{"older_same_md5", 5, 3, true, "lower", ACTION_IGNORE, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadItem, UnreadableLocalFileFailsTheBuild) {
