@@ -18,13 +18,6 @@ const TColor32 kScrollThumb = Color32(190, 205, 222);
 
 } // namespace
 
-int TVirtualNode::Index() const {
-    if (!Parent) return 0;
-    for (size_t i = 0; i < Parent->Children.size(); ++i)
-        if (Parent->Children[i].get() == this) return static_cast<int>(i);
-    return -1;
-}
-
 TRect TVirtualTreeColumn::HeaderRect() const {
     if (!FOwner) return {};
     int left = FOwner->ColumnLeft(FIndex);
@@ -89,10 +82,13 @@ TVirtualNode* TVirtualTreeGrid::AddChild(TVirtualNode* parent, void* data, TVTNo
     if (OnInitNode) OnInitNode(this, parent == &FRoot ? nullptr : parent, node.get(), initial);
     node->States |= initial;
     TVirtualNode* raw = node.get();
-    if (mode == amAddChildFirst)
+    if (mode == amAddChildFirst) {
         parent->Children.insert(parent->Children.begin(), std::move(node));
-    else
+        Renumber(parent, 0);
+    } else {
+        raw->SiblingIndex = static_cast<int>(parent->Children.size());
         parent->Children.push_back(std::move(node));
+    }
     parent->States |= vsHasChildren;
     Invalidate();
     return raw;
@@ -109,26 +105,44 @@ void TVirtualTreeGrid::FreeNode(std::unique_ptr<TVirtualNode>& node) {
 
 void TVirtualTreeGrid::DeleteNode(TVirtualNode* node) {
     if (!node || node == &FRoot) return;
-    auto& siblings = node->Parent->Children;
-    auto it = std::find_if(siblings.begin(), siblings.end(),
-                           [&](const auto& p) { return p.get() == node; });
-    if (it == siblings.end()) return;
-    std::unique_ptr<TVirtualNode> owned = std::move(*it);
-    siblings.erase(it);
+    TVirtualNode* parent = node->Parent;
+    auto& siblings = parent->Children;
+    const size_t at = static_cast<size_t>(node->Index());
+    if (at >= siblings.size() || siblings[at].get() != node) return;
+    std::unique_ptr<TVirtualNode> owned = std::move(siblings[at]);
+    siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(at));
+    Renumber(parent, at);
     FreeNode(owned);
     Invalidate();
 }
 
+void TVirtualTreeGrid::Renumber(TVirtualNode* parent, size_t from) {
+    for (size_t i = from; i < parent->Children.size(); ++i)
+        parent->Children[i]->SiblingIndex = static_cast<int>(i);
+}
+
 void TVirtualTreeGrid::DeleteSelectedNodes() {
-    std::vector<TVirtualNode*> selected;
-    CollectSelected(&FRoot, selected);
-    // Children first would be freed with their parents; delete top-most only.
-    for (TVirtualNode* n : selected) {
-        bool underSelected = false;
-        for (TVirtualNode* p = n->Parent; p && p != &FRoot; p = p->Parent)
-            if (p->States & vsSelected) underSelected = true;
-        if (!underSelected) DeleteNode(n);
+    DeleteSelectedChildren(&FRoot);
+    Invalidate();
+}
+
+// One pass over each level: a selected node goes with everything under it,
+// in display order; what stays moves up in place.
+void TVirtualTreeGrid::DeleteSelectedChildren(TVirtualNode* parent) {
+    auto& children = parent->Children;
+    size_t kept = 0;
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (children[i]->States & vsSelected) {
+            std::unique_ptr<TVirtualNode> owned = std::move(children[i]);
+            FreeNode(owned);
+            continue;
+        }
+        DeleteSelectedChildren(children[i].get());
+        if (kept != i) children[kept] = std::move(children[i]);
+        children[kept]->SiblingIndex = static_cast<int>(kept);
+        ++kept;
     }
+    children.resize(kept);
 }
 
 void TVirtualTreeGrid::Clear() {
@@ -156,10 +170,18 @@ int TVirtualTreeGrid::SelectedCount() const {
     return static_cast<int>(s.size());
 }
 
+const TVirtualNode* TVirtualTreeGrid::NextInTree(const TVirtualNode* node) const {
+    if (!node->Children.empty()) return node->Children.front().get();
+    for (; node && node != &FRoot; node = node->Parent) {
+        const auto& siblings = node->Parent->Children;
+        const size_t next = static_cast<size_t>(node->Index()) + 1;
+        if (next < siblings.size()) return siblings[next].get();
+    }
+    return nullptr;
+}
+
 TVirtualNode* TVirtualTreeGrid::GetFirstSelected() const {
-    std::vector<TVirtualNode*> s;
-    CollectSelected(&FRoot, s);
-    return s.empty() ? nullptr : s.front();
+    return GetNextSelected(const_cast<TVirtualNode*>(&FRoot));
 }
 
 std::vector<TVirtualNode*> TVirtualTreeGrid::SelectedNodes() const {
@@ -168,11 +190,13 @@ std::vector<TVirtualNode*> TVirtualTreeGrid::SelectedNodes() const {
     return s;
 }
 
+// Walks on from the node: a walk over the whole selection with
+// GetFirstSelected and GetNextSelected visits each node once.
 TVirtualNode* TVirtualTreeGrid::GetNextSelected(TVirtualNode* node) const {
-    std::vector<TVirtualNode*> s;
-    CollectSelected(&FRoot, s);
-    auto it = std::find(s.begin(), s.end(), node);
-    return it == s.end() || it + 1 == s.end() ? nullptr : *(it + 1);
+    if (!node) return nullptr;
+    for (const TVirtualNode* n = NextInTree(node); n; n = NextInTree(n))
+        if (n->States & vsSelected) return const_cast<TVirtualNode*>(n);
+    return nullptr;
 }
 
 void TVirtualTreeGrid::SetSelected(TVirtualNode* node, bool selected) {
@@ -243,9 +267,11 @@ void TVirtualTreeGrid::Invalidate() {
     if (OnInvalidate) OnInvalidate({0, 0, FWidth, FHeight});
 }
 
+// The whole grid rather than the node's row: finding the row walks every
+// node before it, and selecting all of a long list would walk it once per row.
+// Repaints are composed once per frame however many ask.
 void TVirtualTreeGrid::RepaintNode(TVirtualNode* node) {
-    TRect r = NodeRect(node);
-    if (!r.IsEmpty() && OnInvalidate) OnInvalidate(r);
+    if (node && OnInvalidate) OnInvalidate({0, 0, FWidth, FHeight});
 }
 
 void TVirtualTreeGrid::InvalidateColumn(int column) {
@@ -264,6 +290,7 @@ void TVirtualTreeGrid::SortChildren(TVirtualNode* node, int column, TSortDirecti
     // A stable merge sort: comparisons that never answer 0 still give a
     // well-defined order.
     std::stable_sort(node->Children.begin(), node->Children.end(), less);
+    Renumber(node, 0);
     for (auto& c : node->Children)
         SortChildren(c.get(), column, direction);
 }

@@ -31,7 +31,10 @@ struct TVirtualNode {
     uint32_t States = vsExpanded;
     int NodeHeight = 22;
     // Index among its siblings.
-    int Index() const;
+    int Index() const { return Parent ? SiblingIndex : 0; }
+    // Kept by the grid whenever the parent's children change, so that walks
+    // from node to node cost nothing per step.
+    int SiblingIndex = 0;
 };
 
 enum TVTColumnOption : uint32_t {
@@ -229,6 +232,10 @@ private:
     int ColumnLeft(int column) const;
     int Level(const TVirtualNode* node) const;
     void CollectSelected(const TVirtualNode* node, std::vector<TVirtualNode*>& out) const;
+    // The node after `node` in display order, expanded or not; nullptr at the end.
+    const TVirtualNode* NextInTree(const TVirtualNode* node) const;
+    static void Renumber(TVirtualNode* parent, size_t from);
+    void DeleteSelectedChildren(TVirtualNode* parent);
     void PaintHeader(TZelPainter& painter);
     void PaintNodes(TZelPainter& painter);
     void PaintScrollBar(TZelPainter& painter);

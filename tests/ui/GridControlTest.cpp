@@ -120,3 +120,66 @@ TEST_F(OnAWindow, BusyIndicatorAdvancesEvery40Ms) {
 }
 
 } // namespace
+
+namespace {
+
+// Display order of the whole tree as the nodes' data (an int each).
+std::vector<intptr_t> Order(TVirtualTreeGrid& grid) {
+    std::vector<intptr_t> out;
+    std::function<void(TVirtualNode*)> walk = [&](TVirtualNode* n) {
+        for (size_t i = 0; i < n->Children.size(); ++i) {
+            EXPECT_EQ(n->Children[i]->Index(), static_cast<int>(i)) << "stale sibling index";
+            out.push_back(reinterpret_cast<intptr_t>(n->Children[i]->Data));
+            walk(n->Children[i].get());
+        }
+    };
+    walk(grid.RootNode());
+    return out;
+}
+
+std::vector<intptr_t> WalkSelection(TVirtualTreeGrid& grid) {
+    std::vector<intptr_t> out;
+    for (TVirtualNode* n = grid.GetFirstSelected(); n; n = grid.GetNextSelected(n))
+        out.push_back(reinterpret_cast<intptr_t>(n->Data));
+    return out;
+}
+
+TEST(TreeGrid, SelectionWalksAndEditsKeepDisplayOrderAndSiblingIndices) {
+    UseHeadlessBackend(640, 480);
+    TWindow window;
+    TVirtualStringTree tree{&window};
+    TVirtualTreeGrid& grid = tree.Grid();
+    auto data = [](intptr_t v) { return reinterpret_cast<void*>(v); };
+    // 1 (2, 3 (4)), 5, 6; then 0 put first.
+    TVirtualNode* one = grid.AddChild(nullptr, data(1));
+    grid.AddChild(one, data(2));
+    TVirtualNode* three = grid.AddChild(one, data(3));
+    grid.AddChild(three, data(4));
+    TVirtualNode* five = grid.AddChild(nullptr, data(5));
+    grid.AddChild(nullptr, data(6));
+    grid.AddChild(nullptr, data(0), amAddChildFirst);
+    EXPECT_EQ(Order(grid), (std::vector<intptr_t>{0, 1, 2, 3, 4, 5, 6}));
+
+    EXPECT_EQ(grid.GetFirstSelected(), nullptr);
+    for (TVirtualNode* n : {three, five, one->Children[0].get(), three->Children[0].get()})
+        grid.SetSelected(n, true);
+    EXPECT_EQ(WalkSelection(grid), (std::vector<intptr_t>{2, 3, 4, 5}));
+    EXPECT_EQ(grid.SelectedCount(), 4);
+
+    // A selected node goes with what is under it; the rest close up.
+    grid.DeleteSelectedNodes();
+    EXPECT_EQ(Order(grid), (std::vector<intptr_t>{0, 1, 6}));
+    EXPECT_EQ(grid.GetFirstSelected(), nullptr);
+
+    grid.OnCompareNodes = [](TVirtualTreeGrid*, TVirtualNode* a, TVirtualNode* b, int,
+                             int& result) {
+        result = static_cast<int>(reinterpret_cast<intptr_t>(a->Data) -
+                                  reinterpret_cast<intptr_t>(b->Data));
+    };
+    grid.SortTree(0, sdDescending);
+    EXPECT_EQ(Order(grid), (std::vector<intptr_t>{6, 1, 0}));
+    grid.DeleteNode(grid.RootNode()->Children[1].get());
+    EXPECT_EQ(Order(grid), (std::vector<intptr_t>{6, 0}));
+}
+
+} // namespace
