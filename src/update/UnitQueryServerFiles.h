@@ -37,6 +37,7 @@ public:
     const std::string& AppName() const { return FAppName; }
     TDownloadItemList* DownloadItemList() const { return FDownloadItemList; }
     void SetDownloadItemList(TDownloadItemList* v) { FDownloadItemList = v; }
+    void ParseResponse(const std::string& text);
 
     platform::HWND MainWindow = 0;
 
@@ -46,7 +47,6 @@ protected:
 private:
     std::string PostRequest(platform::HttpClient& client, const std::string& url,
                             const std::string& data);
-    void ParseResponse(const std::string& text);
     void AddFileItem(const JsonValue& entry, TLocalDigests* digests);
 
     std::string FErrorMessage;
