@@ -2,8 +2,10 @@
 // bytes taken as UTF-8, the JSON read into download items, each item hashing
 // its local file and reading its version from version.ini. A JsonError or
 // another std::exception is the exchange failing, as it may; anything else
-// (a crash, a sanitizer report, a hang) is a finding.
+// (a crash, a sanitizer report, a hang) is a finding, and so is a
+// version.ini that would not read back as the items left it.
 #include "FuzzTargets.h"
+#include "config/IniDocument.h"
 #include "config/UnitAppConfig.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -40,6 +42,22 @@ const std::string& Installation() {
     return root;
 }
 
+// The store goes back to disk when the run ends, whatever the list gave; the
+// next run must find in it what this one held, each item's version under
+// the item's own section name.
+void CheckVersionsReadBack(const TDownloadItemList& list) {
+    const TIniDocument& held = *AppConfig->INIFile();
+    const std::string text = held.ToText();
+    const TIniDocument next(text);
+    if (next.ToText() != text) throw Finding("version.ini would read back otherwise");
+    for (const auto& item : list) {
+        const std::string* before = held.FindValue(item->FilePath, "Ver");
+        const std::string* after = next.FindValue(item->FilePath, "Ver");
+        if (!before || !after || *before != *after)
+            throw Finding("the version of " + item->FilePath + " would read back otherwise");
+    }
+}
+
 } // namespace
 
 int UpdateList(const uint8_t* data, size_t size) {
@@ -56,11 +74,14 @@ int UpdateList(const uint8_t* data, size_t size) {
     TDownloadItemList list;
     TQueryServerFiles query;
     query.SetDownloadItemList(&list);
+    bool read = true;
     try {
         query.ParseResponse(text);
     } catch (const std::exception&) {
-        return 0;
+        read = false;
     }
+    CheckVersionsReadBack(list);
+    if (!read) return 0;
     for (const auto& item : list) {
         // Ignored items are never listed; the rest all need their download.
         if (item->Action() == ACTION_IGNORE || !item->NeedDownload)
