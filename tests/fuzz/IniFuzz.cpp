@@ -42,7 +42,8 @@ void CheckRoundTrip(std::string_view bytes, const Codec& codec, bool lossless) {
     // What the updater does to a loaded file: versions written in place and
     // appended, a section added.
     if (!doc.Sections().empty()) {
-        const auto& first = doc.Sections().front();
+        // Copies: the writes change the document these names live in.
+        const TIniDocument::Section first = doc.Sections().front();
         doc.WriteString(first.name, "Ver", "7");
         for (const auto& line : first.lines)
             if (line.isEntry) {
