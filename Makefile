@@ -4,8 +4,10 @@
 BUILD ?= build
 BUILD_WIN ?= build-win
 JOBS ?= $(shell nproc)
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: setup configure build demo demo-windows test bench clean windows configure-windows test-windows test-asan test-tsan
+.PHONY: setup configure build demo demo-windows test bench clean windows configure-windows test-windows test-asan test-tsan fuzz
 
 setup:
 	./scripts/setup-deps
@@ -50,6 +52,12 @@ test-tsan: setup
 bench: build
 	./scripts/bench $(BUILD)
 
+# The libFuzzer harnesses, built with clang into $(BUILD_FUZZ), each run for
+# FUZZ_SECONDS (FUZZ_TARGETS picks some of ini, update_list, zip).
+fuzz: setup
+	FUZZ_SECONDS=$(FUZZ_SECONDS) $(if $(FUZZ_TARGETS),FUZZ_TARGETS="$(FUZZ_TARGETS)") \
+	  ./scripts/fuzz $(BUILD_FUZZ) $(JOBS)
+
 # The Windows build: a static updater.exe and its tests, run under Wine.
 configure-windows: setup
 	cmake -S . -B $(BUILD_WIN) -G Ninja $(if $(CI),-DUPDATER_WERROR=ON) \
@@ -63,4 +71,4 @@ test-windows: windows
 	./scripts/run-tests $(BUILD_WIN) $(BUILD_WIN)/wine -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_WIN)
+	rm -rf $(BUILD) $(BUILD_WIN) $(BUILD_FUZZ)

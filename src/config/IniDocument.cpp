@@ -1,5 +1,7 @@
 #include "config/IniDocument.h"
 
+#include <algorithm>
+
 TIniDocument::TIniDocument(const std::string& text) {
     Section* current = nullptr;
     size_t i = 0, n = text.size();
@@ -11,7 +13,8 @@ TIniDocument::TIniDocument(const std::string& text) {
         if (i < n) i += (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
         if (line.empty() || line[0] == ';') continue;
         if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-            current = &SectionFor(platform::Trim(std::string_view(line).substr(1, line.size() - 2)));
+            current =
+                &SectionFor(platform::Trim(std::string_view(line).substr(1, line.size() - 2)));
             continue;
         }
         if (!current) continue;
@@ -28,9 +31,19 @@ TIniDocument::TIniDocument(const std::string& text) {
     }
 }
 
+// The file splits lines at CR and LF and trims them; a name held otherwise
+// (a listed file "a.dll ") would come back as another one, and its version
+// written here would never be found again.
+std::string TIniDocument::AsRead(const std::string& text) {
+    std::string s = text;
+    std::replace_if(
+        s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return platform::Trim(s);
+}
+
 TIniDocument::Section& TIniDocument::SectionFor(const std::string& name) {
     auto [it, added] = FIndex.emplace(Key(name), FSections.size());
-    if (added) FSections.push_back(Section{name, {}});
+    if (added) FSections.push_back(Section{AsRead(name), {}});
     return FSections[it->second];
 }
 
@@ -38,7 +51,8 @@ std::string TIniDocument::ToText() const {
     std::string out;
     for (const Section& s : FSections) {
         out += "[" + s.name + "]\r\n";
-        for (const Line& l : s.lines) out += l.Text() + "\r\n";
+        for (const Line& l : s.lines)
+            out += l.Text() + "\r\n";
         out += "\r\n";
     }
     return out;
@@ -70,14 +84,14 @@ void TIniDocument::WriteString(const std::string& section, const std::string& na
     std::string key = Key(name);
     for (Line& l : s.lines) {
         if (l.isEntry && Key(l.name) == key) {
-            l.name = name;
-            l.value = value;
+            l.name = AsRead(name);
+            l.value = AsRead(value);
             return;
         }
     }
     Line l;
     l.isEntry = true;
-    l.name = name;
-    l.value = value;
+    l.name = AsRead(name);
+    l.value = AsRead(value);
     s.lines.push_back(std::move(l));
 }

@@ -38,6 +38,8 @@ public:
     const std::string* FindValue(const std::string& section, const std::string& name) const;
     // Replaces the first entry of that name in place, or appends one at the end
     // of the section; a missing section is created at the end of the document.
+    // Names and the value are held as they will read back from the file:
+    // line breaks become blanks, and blanks at the ends go.
     void WriteString(const std::string& section, const std::string& name, const std::string& value);
 
     platform::TextEncoding Encoding() const { return FEncoding; }
@@ -45,7 +47,8 @@ public:
 
 private:
     Section& SectionFor(const std::string& name);
-    static std::string Key(const std::string& name) { return platform::LowerCase(name); }
+    static std::string AsRead(const std::string& text);
+    static std::string Key(const std::string& name) { return platform::LowerCase(AsRead(name)); }
 
     std::vector<Section> FSections;
     std::unordered_map<std::string, size_t> FIndex;

@@ -39,6 +39,8 @@ public:
     const std::string& AppName() const { return FAppName; }
     TDownloadItemList* DownloadItemList() const { return FDownloadItemList; }
     void SetDownloadItemList(TDownloadItemList* v) { FDownloadItemList = v; }
+    // Reads the answer's text into the items (the exchange calls it; so do the fuzzers).
+    void ParseResponse(const std::string& text);
 
     platform::HWND MainWindow = 0;
 
@@ -48,7 +50,6 @@ protected:
 private:
     std::string PostRequest(platform::HttpClient& client, const std::string& url,
                             const std::string& data);
-    void ParseResponse(const std::string& text);
     void ParseAnswer(const JsonValue& doc);
     static int64_t AcceptedListSerial();
     static void RememberListSerial(int64_t serial);

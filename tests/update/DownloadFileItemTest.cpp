@@ -213,4 +213,21 @@ TEST_F(DownloadItem, UpdateLocalFileVersionRecordsVerAndDigest) {
     EXPECT_EQ(AppConfig->ReadString("MD5", ""), platform::Md5Hex("new"));
 }
 
+// A listed name with a blank at its end: the version recorded for it is
+// found by the next run, which reads version.ini back from the file, so the
+// installed file is not offered again and again.
+TEST_F(DownloadItem, TheNextRunFindsTheVersionRecordedUnderANameWithATrailingBlank) {
+    Put("a.dll ", "installed");
+    auto item = Build(Entry("a.dll ", "", "6"));
+    item->LocalMd5 = platform::Md5Hex("new");
+    item->UpdateLocalFileVersion();
+    AppConfig->SaveToFile();
+
+    AppConfig->LoadFromFile(root / "version.ini");
+    auto next = Build(Entry("a.dll ", "", "6"));
+    EXPECT_EQ(next->LocalVer(), 6);
+    EXPECT_EQ(next->Action(), ACTION_IGNORE);
+    EXPECT_EQ(VersionIni(), "[a.dll]\r\nVer=6\r\nMD5=" + platform::Md5Hex("new") + "\r\n\r\n");
+}
+
 } // namespace
