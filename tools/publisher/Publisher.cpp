@@ -19,6 +19,7 @@
 // that marks the updater itself. Names in versions/remarks use '/'.
 #include "CommandLine.h"
 #include "ListSigning.h"
+#include "NginxConfig.h"
 #include "ZipWriter.h"
 #include "platform/Md5.h"
 #include "platform/Sha256.h"
@@ -238,6 +239,7 @@ struct PublishArgs {
     std::string key;      // private key file; empty: the list is not signed
     long long serial = 0; // 0: one more than the last signed list of the output folder
     int expiresDays = 30;
+    bool nginx = false; // also write nginx-release.conf
 };
 
 // The serial of the list the output folder holds now, or 0.
@@ -320,10 +322,16 @@ void Publish(const PublishArgs& args) {
     json answer = {{"errcode", 0}, {"errmsg", ""}, {"data", data}};
     const fs::path listFile = out / "filelist.json";
     const fs::path sigFile = out / "filelist.json.sig";
+    auto writeNginx = [&](const std::string& signature) {
+        if (!args.nginx) return;
+        WriteAll(out / "nginx-release.conf",
+                 NginxLocations(fs::absolute(out).lexically_normal().string(), signature));
+    };
     if (args.key.empty()) {
         // A signature left from an earlier release would not match this list.
         fs::remove(sigFile);
         WriteAll(listFile, answer.dump(2));
+        writeNginx("");
         std::cout << "published " << list.size() << " entries to " << out.string() << "\n";
         return;
     }
@@ -336,6 +344,7 @@ void Publish(const PublishArgs& args) {
     const std::string signature = Base64(SignWithKeyFile(args.key, text));
     WriteAll(listFile, text);
     WriteAll(sigFile, signature + "\n");
+    writeNginx(signature);
     std::cout << "published " << list.size() << " entries to " << out.string()
               << ", signed: serial " << serial << ", expires in " << args.expiresDays << " days\n";
 }
@@ -406,6 +415,10 @@ int main(int argc, char** argv) {
                      "Days until installations refuse the signed list; publish again before.")
         ->check(CLI::Range(1, 3650))
         ->capture_default_str();
+    publish->add_flag("--nginx", args.nginx,
+                      "Also write <output folder>/nginx-release.conf: the nginx locations that "
+                      "serve this release (the list request, with its signature, and the files), "
+                      "to include in the server blocks of the list address and the base URL.");
     publish->footer(DescriptionHelp());
 
     std::string privateKey, publicKey;

@@ -39,8 +39,8 @@ void ZipWriter::Add(const std::string& name, const std::string& data, std::time_
     localtime_r(&modified, &t);
     Entry e;
     e.name = name;
-    e.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()),
-                                        static_cast<uInt>(data.size())));
+    e.crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
     e.size = static_cast<uint32_t>(data.size());
     e.time = static_cast<uint16_t>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
     e.date = static_cast<uint16_t>(((t.tm_year - 80) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <curl/curl.h>
 #include <mutex>
@@ -197,7 +198,10 @@ void HttpClient::Perform(const std::string& url) {
     const auto& headers = FHeaders;
     const int readTimeoutMs = FReadTimeoutMs;
     const bool closeAfter = FCloseAfterRequest;
-    const std::string& caFile = FCaFile;
+    // SSL_CERT_FILE, OpenSSL's own setting, names certificates to trust as
+    // well (libcurl would otherwise use only its built-in bundle path).
+    const char* envCa = std::getenv("SSL_CERT_FILE");
+    const std::string caFile = !FCaFile.empty() ? FCaFile : envCa ? envCa : "";
     CURL* c = impl.curl;
     impl.timedOut = false;
     impl.stoppedByHandler = false;
