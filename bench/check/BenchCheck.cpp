@@ -13,6 +13,7 @@
 #include <httplib.h>
 
 #include "BenchSupport.h"
+#include "LoopbackServer.h"
 
 #include <csignal>
 #include <cstdio>
@@ -35,25 +36,14 @@ namespace {
 
 // Serves the list answer to every POST.
 pid_t StartServer(const std::string& answer, int& port) {
-    int fds[2];
-    if (pipe(fds) != 0) std::exit(1);
-    pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        httplib::Server server;
-        server.Post("/Service/UserService.ashx",
-                    [&](const httplib::Request&, httplib::Response& res) {
-                        res.set_content(answer, "application/json; charset=utf-8");
-                    });
-        int p = server.bind_to_any_port("127.0.0.1");
-        if (write(fds[1], &p, sizeof p) != sizeof p) _exit(1);
-        server.listen_after_bind();
-        _exit(0);
-    }
-    close(fds[1]);
-    if (read(fds[0], &port, sizeof port) != sizeof port) std::exit(1);
-    close(fds[0]);
-    return pid;
+    return bench::StartLoopbackServer(
+        [&](httplib::Server& server) {
+            server.Post("/Service/UserService.ashx",
+                        [&](const httplib::Request&, httplib::Response& res) {
+                            res.set_content(answer, "application/json; charset=utf-8");
+                        });
+        },
+        port);
 }
 
 } // namespace

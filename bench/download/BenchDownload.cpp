@@ -12,6 +12,7 @@
 #include <httplib.h>
 
 #include "BenchSupport.h"
+#include "LoopbackServer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -34,32 +36,23 @@ namespace {
 
 // Serves GET /big: `size` bytes from memory, in 1 MiB pieces.
 pid_t StartServer(long long size, int& port) {
-    int fds[2];
-    if (pipe(fds) != 0) std::exit(1);
-    pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        std::vector<char> block(1 << 20);
-        std::mt19937_64 rng(7);
-        for (size_t i = 0; i < block.size(); i += 8) *reinterpret_cast<uint64_t*>(&block[i]) = rng();
-        httplib::Server server;
-        server.Get("/big", [&](const httplib::Request&, httplib::Response& res) {
-            res.set_content_provider(static_cast<size_t>(size), "application/octet-stream",
-                                     [&](size_t offset, size_t length, httplib::DataSink& sink) {
-                                         size_t n = std::min(length, block.size() - offset % block.size());
-                                         sink.write(block.data() + offset % block.size(), n);
-                                         return true;
-                                     });
-        });
-        int p = server.bind_to_any_port("127.0.0.1");
-        if (write(fds[1], &p, sizeof p) != sizeof p) _exit(1);
-        server.listen_after_bind();
-        _exit(0);
-    }
-    close(fds[1]);
-    if (read(fds[0], &port, sizeof port) != sizeof port) std::exit(1);
-    close(fds[0]);
-    return pid;
+    return bench::StartLoopbackServer(
+        [size](httplib::Server& server) {
+            auto block = std::make_shared<std::vector<char>>(1 << 20);
+            std::mt19937_64 rng(7);
+            for (size_t i = 0; i < block->size(); i += 8)
+                *reinterpret_cast<uint64_t*>(&(*block)[i]) = rng();
+            server.Get("/big", [block, size](const httplib::Request&, httplib::Response& res) {
+                res.set_content_provider(
+                    static_cast<size_t>(size), "application/octet-stream",
+                    [block](size_t offset, size_t length, httplib::DataSink& sink) {
+                        size_t n = std::min(length, block->size() - offset % block->size());
+                        sink.write(block->data() + offset % block->size(), n);
+                        return true;
+                    });
+            });
+        },
+        port);
 }
 
 } // namespace
@@ -105,7 +98,8 @@ int main(int argc, char** argv) {
         });
         worker->SetOnTerminate([&](platform::TThread* t) {
             ok = static_cast<TDownFileThread*>(t)->IsUpgradeSuccessful();
-            if (!ok) std::fprintf(stderr, "%s\n", static_cast<TDownFileThread*>(t)->ErrorText().c_str());
+            if (!ok)
+                std::fprintf(stderr, "%s\n", static_cast<TDownFileThread*>(t)->ErrorText().c_str());
             done = true;
         });
         worker->Start();
@@ -129,8 +123,8 @@ int main(int argc, char** argv) {
     double mb = static_cast<double>(size) / (1 << 20);
     std::printf("downloading %.0f MB from a loopback server (best of 3)\n", mb);
     std::printf("  %-40s %8.3f s  %8.1f MB/s\n", "curl -o", bestRef, mb / bestRef);
-    std::printf("  %-40s %8.3f s  %8.1f MB/s  peak RSS %.1f MB\n", "updater worker (put in place, MD5)",
-                bestOurs, mb / bestOurs, rss);
+    std::printf("  %-40s %8.3f s  %8.1f MB/s  peak RSS %.1f MB\n",
+                "updater worker (put in place, MD5)", bestOurs, mb / bestOurs, rss);
     std::printf("  throughput ratio (ours / curl): %.2f\n", bestRef / bestOurs);
     std::printf("BENCH download time_ratio=%.3f peak_rss_mb=%.1f\n", bestOurs / bestRef, rss);
     return 0;
