@@ -192,6 +192,33 @@ TEST(Http, ARedirectIsReturnedNotFollowed) {
     EXPECT_EQ(server.RequestCount(), 1u);
 }
 
+// A handler that fails (a full disk while writing, say) fails the transfer
+// with its own exception, and the client serves the next request.
+TEST(Http, AnExceptionFromAHandlerReachesTheCallerAndTheClientGoesOn) {
+    HttpTestServer server(
+        [](const HttpRequest&) { return HttpReply::Text(200, std::string(300000, 'x')); });
+    platform::HttpClient client;
+    struct DiskFull {};
+    size_t seen = 0;
+    EXPECT_THROW(client.Get(server.Url("/a"), {},
+                            [&](const char*, size_t n) -> bool {
+                                seen += n;
+                                throw DiskFull{};
+                            }),
+                 DiskFull);
+    EXPECT_GT(seen, 0u);
+    EXPECT_THROW(client.Get(
+                     server.Url("/b"), [](long, int64_t) { throw DiskFull{}; },
+                     [](const char*, size_t) { return true; }),
+                 DiskFull);
+    std::string body;
+    client.Get(server.Url("/c"), {}, [&](const char* d, size_t n) {
+        body.append(d, n);
+        return true;
+    });
+    EXPECT_EQ(body.size(), 300000u);
+}
+
 TEST(Http, StoppingFromTheDataHandlerOrAnotherThreadAborts) {
     using namespace std::chrono_literals;
     HttpTestServer server([](const HttpRequest&) {

@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <curl/curl.h>
+#include <exception>
 #include <mutex>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -48,6 +50,7 @@ struct HttpClient::Impl {
     const DataHandler* onData = nullptr;
     THttpWorkReport work;
     std::string* sinkText = nullptr;
+    std::exception_ptr handlerError;
 
     void ReportWork(bool final) { work.Report(final); }
 
@@ -85,8 +88,21 @@ struct HttpClient::Impl {
 
     bool Is2xx() const { return status >= 200 && status < 300; }
 
+    // The handlers' exceptions (a full disk while writing, say) must not
+    // unwind through libcurl's C frames, which would leave its state and
+    // memory behind: kept, and thrown again once the transfer has ended.
     static size_t Write(char* data, size_t, size_t size, void* self) {
         auto* impl = static_cast<Impl*>(self);
+        try {
+            return impl->WriteBody(data, size);
+        } catch (...) {
+            impl->handlerError = std::current_exception();
+            return CURL_WRITEFUNC_ERROR;
+        }
+    }
+
+    size_t WriteBody(char* data, size_t size) {
+        Impl* impl = this;
         if (impl->abort) return CURL_WRITEFUNC_ERROR;
         impl->lastActivity = Clock::now();
         if (!impl->begun) {
@@ -247,8 +263,10 @@ void HttpClient::Perform(const std::string& url) {
     }
     if (closeAfter) curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
 
+    impl.handlerError = nullptr;
     CURLcode rc = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
+    if (impl.handlerError) std::rethrow_exception(std::exchange(impl.handlerError, nullptr));
     if (rc == CURLE_OK && !impl.begun) {
         curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &impl.status);
         impl.Begin();
