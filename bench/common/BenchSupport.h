@@ -14,11 +14,19 @@ namespace bench {
 
 using Clock = std::chrono::steady_clock;
 
-inline double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+inline double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
-// Runs fn in a child process; its wall time in seconds and peak RSS in MB.
-// A child that fails ends the benchmark.
-inline std::pair<double, double> InChild(const std::function<int()>& fn) {
+struct ChildUsage {
+    double seconds = 0;    // wall time
+    double rssMb = 0;      // peak resident memory
+    double cpuSeconds = 0; // user and system time
+};
+
+// Runs fn in a child process and measures it. A child that fails ends the
+// benchmark.
+inline ChildUsage MeasureInChild(const std::function<int()>& fn) {
     auto start = Clock::now();
     pid_t pid = fork();
     if (pid == 0) _exit(fn());
@@ -30,7 +38,14 @@ inline std::pair<double, double> InChild(const std::function<int()>& fn) {
         std::fprintf(stderr, "child failed (status %d)\n", status);
         std::exit(1);
     }
-    return {t, ru.ru_maxrss / 1024.0};
+    auto secs = [](const timeval& v) { return static_cast<double>(v.tv_sec) + v.tv_usec / 1e6; };
+    return {t, ru.ru_maxrss / 1024.0, secs(ru.ru_utime) + secs(ru.ru_stime)};
+}
+
+// Its wall time in seconds and peak RSS in MB.
+inline std::pair<double, double> InChild(const std::function<int()>& fn) {
+    const ChildUsage u = MeasureInChild(fn);
+    return {u.seconds, u.rssMb};
 }
 
 } // namespace bench
