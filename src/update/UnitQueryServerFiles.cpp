@@ -81,14 +81,16 @@ void TQueryServerFiles::ParseResponse(const std::string& text) {
     JsonValue doc = JsonValue::Parse(text);
     if (!doc.IsObject()) throw JsonError("更新列表不是JSON对象");
     const bool signedList = !ListPublicKey().empty();
-    int64_t serial = 0;
+    int64_t accepted = 0, serial = 0;
     if (signedList) {
-        serial = CheckListFreshness(doc, platform::UnixTime(), AcceptedListSerial());
+        accepted = AcceptedListSerial();
+        serial = CheckListFreshness(doc, platform::UnixTime(), accepted);
         CheckListDigests(doc);
     }
     ParseAnswer(doc);
     // Remembered only once the whole answer was taken.
-    if (signedList) RememberListSerial(serial);
+    if (serial > accepted)
+        AppConfig->WriteString(kListTrustSection, "Serial", std::to_string(serial));
 }
 
 int64_t TQueryServerFiles::AcceptedListSerial() {
@@ -100,11 +102,6 @@ int64_t TQueryServerFiles::AcceptedListSerial() {
     if (ec != std::errc() || end != text.data() + text.size())
         throw ListTrustError("version.ini 中记录的更新列表序号已损坏: " + text);
     return serial;
-}
-
-void TQueryServerFiles::RememberListSerial(int64_t serial) {
-    if (serial > AcceptedListSerial())
-        AppConfig->WriteString(kListTrustSection, "Serial", std::to_string(serial));
 }
 
 void TQueryServerFiles::ParseAnswer(const JsonValue& doc) {

@@ -52,7 +52,6 @@ private:
                             const std::string& data);
     void ParseAnswer(const JsonValue& doc);
     static int64_t AcceptedListSerial();
-    static void RememberListSerial(int64_t serial);
     void AddFileItem(const JsonValue& entry, TLocalDigests* digests);
 
     std::string FErrorMessage;

@@ -2,17 +2,13 @@
 
 #include <memory>
 #include <openssl/bn.h>
+#include <openssl/core_names.h>
 #include <openssl/ecdsa.h>
 #include <openssl/evp.h>
-#include <openssl/x509.h>
+#include <openssl/params.h>
 
 namespace platform {
 namespace {
-
-// The DER SubjectPublicKeyInfo of a P-256 key is this prefix and the point.
-constexpr unsigned char kSpkiPrefix[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48,
-                                         0xce, 0x3d, 0x02, 0x01, 0x06, 0x08, 0x2a, 0x86, 0x48,
-                                         0xce, 0x3d, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00};
 
 struct KeyFree {
     void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
@@ -24,13 +20,25 @@ struct CtxFree {
     void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
 };
 
+struct PkeyCtxFree {
+    void operator()(EVP_PKEY_CTX* c) const { EVP_PKEY_CTX_free(c); }
+};
+
+// The key from its curve's name and the point, as CNG imports it too.
 std::unique_ptr<EVP_PKEY, KeyFree> ImportKey(const std::string& point) {
-    std::string der(reinterpret_cast<const char*>(kSpkiPrefix), sizeof kSpkiPrefix);
-    der += point;
-    const auto* p = reinterpret_cast<const unsigned char*>(der.data());
-    std::unique_ptr<EVP_PKEY, KeyFree> key(d2i_PUBKEY(nullptr, &p, static_cast<long>(der.size())));
-    if (key && p != reinterpret_cast<const unsigned char*>(der.data()) + der.size()) key.reset();
-    return key;
+    std::unique_ptr<EVP_PKEY_CTX, PkeyCtxFree> ctx(
+        EVP_PKEY_CTX_new_from_name(nullptr, "EC", nullptr));
+    char group[] = "prime256v1";
+    std::string pub = point;
+    OSSL_PARAM params[] = {
+        OSSL_PARAM_construct_utf8_string(OSSL_PKEY_PARAM_GROUP_NAME, group, 0),
+        OSSL_PARAM_construct_octet_string(OSSL_PKEY_PARAM_PUB_KEY, pub.data(), pub.size()),
+        OSSL_PARAM_construct_end()};
+    EVP_PKEY* key = nullptr;
+    if (!ctx || EVP_PKEY_fromdata_init(ctx.get()) != 1 ||
+        EVP_PKEY_fromdata(ctx.get(), &key, EVP_PKEY_PUBLIC_KEY, params) != 1)
+        return nullptr;
+    return std::unique_ptr<EVP_PKEY, KeyFree>(key);
 }
 
 // OpenSSL takes the DER form of the pair.
