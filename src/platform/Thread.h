@@ -47,6 +47,7 @@ protected:
 
 private:
     void Run();
+    void ExpectHandOver();
 
     std::thread FThread;
     std::atomic<bool> FTerminated{false};
@@ -56,6 +57,7 @@ private:
     mutable std::mutex FHandlerMutex;
     TNotifyEvent FOnTerminate;
     std::exception_ptr FFatalException;
+    bool FReaperExpects = false;
 };
 
 } // namespace platform

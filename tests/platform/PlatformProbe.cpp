@@ -4,13 +4,18 @@
 //   --hold <ready> <stop>      creates ready, then runs until stop exists (at most 60 s)
 //   --lock <folder> <ready> <stop>  takes the installation lock of folder (waiting up to
 //                              60 s), creates ready, then holds it until stop exists
+//   --free-worker <file>       runs a worker that frees itself and returns once the main
+//                              thread has seen it end; the worker's per-thread state
+//                              writes file when the thread goes
 //   --shortcut <name>          prints the desktop shortcut <name> as the system reads it:
 //                              its file, target, working folder and icon, a line each
 #include "platform/Desktop.h"
 #include "platform/Files.h"
 #include "platform/InstallationLock.h"
+#include "platform/MainThread.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
+#include "platform/Thread.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,6 +23,32 @@
 #include <thread>
 
 using namespace platform;
+
+namespace {
+
+// Per-thread state whose clean-up takes a while, as a library's may.
+struct TSlowThreadState {
+    std::string file;
+    ~TSlowThreadState() {
+        if (file.empty()) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        WriteFileAtomic(file, "gone");
+    }
+};
+thread_local TSlowThreadState slowThreadState;
+
+class TMarkingWorker : public TThread {
+public:
+    explicit TMarkingWorker(std::string file) : FFile(std::move(file)) {}
+
+protected:
+    void Execute() override { slowThreadState.file = FFile; }
+
+private:
+    std::string FFile;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     SetProgramArguments(argc, argv);
@@ -52,6 +83,14 @@ int main(int argc, char** argv) {
         while (!FileExists(args[3]) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return 0;
+    }
+    if (args.size() == 2 && args[0] == "--free-worker") {
+        bool ended = false;
+        auto* worker = new TMarkingWorker(args[1]);
+        worker->SetFreeOnTerminate(true);
+        worker->SetOnTerminate([&](TThread*) { ended = true; });
+        worker->Start();
+        return RunMessageLoopUntil([&] { return ended; }, std::chrono::seconds(60)) ? 0 : 3;
     }
     if (args.size() == 2 && args[0] == "--shortcut") {
         const std::string folder = DesktopFolder();
