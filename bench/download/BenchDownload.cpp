@@ -1,19 +1,14 @@
-// Downloading one large file through the worker, with a main thread that
-// handles every notification as the window does, against `curl -o` from the
+// Downloading one large file through the worker against `curl -o` from the
 // same loopback server.
 //
 //   bench_download [size_mb=1024]
-#include "config/UnitAppConfig.h"
-#include "platform/MainThread.h"
 #include "platform/Md5.h"
-#include "platform/Paths.h"
-#include "update/Json.h"
-#include "update/UnitDownFileThread.h"
 
 #include <httplib.h>
 
 #include "BenchSupport.h"
 #include "LoopbackServer.h"
+#include "WorkerRun.h"
 
 #include <algorithm>
 #include <chrono>
@@ -72,40 +67,10 @@ int main(int argc, char** argv) {
         return std::system(cmd.c_str()) == 0 ? 0 : 1;
     };
     auto ours = [&]() -> int {
-        platform::OverrideExecutableFolder(root.string() + "/");
-        AppConfig->LoadFromFile((root / "version.ini").string());
-        AppConfig->SetWriteBack(false);
-        TDownloadItemList list;
-        auto item = std::make_unique<TDownloadFileItem>();
-        item->BuildFromJson(JsonValue::Parse(
-            R"({"fileName":"big.bin","clientDir":"","fileVer":"1","fileType":"file","fileSize":)" +
-            std::to_string(size) + R"(,"fileUrl":")" + url + R"(","remark":""})"));
-        list.push_back(std::move(item));
-        bool done = false, ok = false;
-        long long notifications = 0;
-        std::string status;
-        auto* worker = new TDownFileThread();
-        worker->SetFreeOnTerminate(true);
-        worker->SetList(&list);
-        worker->SetAppRootPath(root.string() + "/");
-        // What the window does with each notification: figures and a status text.
-        worker->SetOnDownloadItemNotify([&](TDownFileThread* w, TDownloadFileItem* i) {
-            ++notifications;
-            char text[128];
-            std::snprintf(text, sizeof text, "文件大小(KB):%lld,已下载(KB):%lld %d%%",
-                          static_cast<long long>(w->TotalSize() / 1024),
-                          static_cast<long long>(w->ReceiveTotalSize() / 1024), i->Progress.load());
-            status = text;
-        });
-        worker->SetOnTerminate([&](platform::TThread* t) {
-            ok = static_cast<TDownFileThread*>(t)->IsUpgradeSuccessful();
-            if (!ok)
-                std::fprintf(stderr, "%s\n", static_cast<TDownFileThread*>(t)->ErrorText().c_str());
-            done = true;
-        });
-        worker->Start();
-        platform::RunMessageLoopUntil([&] { return done; });
-        return ok && notifications > 0 ? 0 : 1;
+        return bench::RunDownloadWorker(
+            root.string() + "/",
+            {R"({"fileName":"big.bin","clientDir":"","fileVer":"1","fileType":"file","fileSize":)" +
+             std::to_string(size) + R"(,"fileUrl":")" + url + R"(","remark":""})"});
     };
 
     // The integrity limit: every byte also goes through MD5, one stream on
