@@ -5,13 +5,35 @@
 #include "gui/Timers.h"
 #include "gui/WindowBackend.h"
 
+#include "platform/Files.h"
+
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 
 namespace gui {
 
 using namespace platform;
 
 using namespace internal;
+
+namespace {
+
+// How start-up is measured from outside: when UPDATER_FIRST_FRAME_MARK names
+// a file, the moment the process's first frame reached the screen is written
+// there, in nanoseconds of the steady clock.
+void MarkFirstFrame() {
+    static bool marked = false;
+    if (marked) return;
+    marked = true;
+    const char* file = std::getenv("UPDATER_FIRST_FRAME_MARK");
+    if (!file || !*file) return;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    WriteFileAtomic(
+        file, std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+}
+
+} // namespace
 
 TWindow::TWindow() : TControl(nullptr) {
     SetBoundsRaw(0, 0, 320, 240);
@@ -284,6 +306,12 @@ void TWindow::PaintWindow() {
     if (FShown) WindowBackend()->Present(this, FSurface);
 }
 
+// A window's first frame on screen is the one presented as it is shown.
+void TWindow::PresentSurface() {
+    WindowBackend()->Present(this, FSurface);
+    MarkFirstFrame();
+}
+
 void TWindow::RecalcNonClient() {
     NCCALCSIZE_PARAMS p;
     RECT window{Left(), Top(), Left() + Width(), Top() + Height()};
@@ -491,7 +519,7 @@ void TWindow::WndProc(TMessage& message) {
             Realign();
             PaintWindow();
             WindowBackend()->ShowWindow(this, true);
-            WindowBackend()->Present(this, FSurface);
+            PresentSurface();
         } else {
             if (FCapture) SetCaptureControl(nullptr);
             if (TControl* hover = FHover) {

@@ -150,6 +150,7 @@ protected:
 
 private:
     friend class TApplication;
+    void PresentSurface();
     TBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
     DWORD FStyle = 0;

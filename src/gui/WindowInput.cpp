@@ -199,7 +199,7 @@ void TWindow::NativeCloseRequest() {
 }
 
 void TWindow::NativeExposed() {
-    if (FShown) WindowBackend()->Present(this, FSurface);
+    if (FShown) PresentSurface();
 }
 
 } // namespace gui
