@@ -1,27 +1,21 @@
 // Downloading one large file through the worker against `curl -o` from the
-// same loopback server.
+// same nginx on loopback, and MD5 alone over the same bytes: the limit every
+// byte's digest sets.
 //
 //   bench_download [size_mb=1024]
 #include "platform/Md5.h"
 
-#include <httplib.h>
-
 #include "BenchSupport.h"
-#include "LoopbackServer.h"
+#include "NginxServer.h"
 #include "WorkerRun.h"
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <random>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,25 +24,13 @@ using bench::InChild;
 
 namespace {
 
-// Serves GET /big: `size` bytes from memory, in 1 MiB pieces.
-pid_t StartServer(long long size, int& port) {
-    return bench::StartLoopbackServer(
-        [size](httplib::Server& server) {
-            auto block = std::make_shared<std::vector<char>>(1 << 20);
-            std::mt19937_64 rng(7);
-            for (size_t i = 0; i < block->size(); i += 8)
-                *reinterpret_cast<uint64_t*>(&(*block)[i]) = rng();
-            server.Get("/big", [block, size](const httplib::Request&, httplib::Response& res) {
-                res.set_content_provider(
-                    static_cast<size_t>(size), "application/octet-stream",
-                    [block](size_t offset, size_t length, httplib::DataSink& sink) {
-                        size_t n = std::min(length, block->size() - offset % block->size());
-                        sink.write(block->data() + offset % block->size(), n);
-                        return true;
-                    });
-            });
-        },
-        port);
+// One MiB of random bytes: the file is made of it, and MD5 alone runs over it.
+std::vector<char> Block() {
+    std::vector<char> block(1 << 20);
+    std::mt19937_64 rng(7);
+    for (size_t i = 0; i < block.size(); i += 8)
+        *reinterpret_cast<uint64_t*>(&block[i]) = rng();
+    return block;
 }
 
 } // namespace
@@ -58,9 +40,16 @@ int main(int argc, char** argv) {
     const long long size = sizeMb << 20;
     fs::path root = fs::temp_directory_path() / ("bench-download-" + std::to_string(getpid()));
     fs::create_directories(root);
-    int port = 0;
-    pid_t server = StartServer(size, port);
-    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/big";
+    const std::vector<char> block = Block();
+    fs::create_directories(root / "www");
+    {
+        std::ofstream out(root / "www" / "big", std::ios::binary);
+        for (long long done = 0; done < size; done += static_cast<long long>(block.size()))
+            out.write(block.data(), static_cast<std::streamsize>(std::min<long long>(
+                                        static_cast<long long>(block.size()), size - done)));
+    }
+    bench::NginxServer nginx((root / "nginx").string() + "/", (root / "www").string() + "/");
+    const std::string url = "http://127.0.0.1:" + std::to_string(nginx.Port()) + "/big";
 
     auto reference = [&]() -> int {
         std::string cmd = "curl -s -o '" + (root / "curl.bin").string() + "' '" + url + "'";
@@ -76,10 +65,6 @@ int main(int argc, char** argv) {
     // The integrity limit: every byte also goes through MD5, one stream on
     // one core, over the same bytes in memory.
     auto md5Only = [&]() -> int {
-        std::vector<char> block(1 << 20);
-        std::mt19937_64 rng(7);
-        for (size_t i = 0; i < block.size(); i += 8)
-            *reinterpret_cast<uint64_t*>(&block[i]) = rng();
         platform::Md5 md5;
         for (long long done = 0; done < size; done += static_cast<long long>(block.size()))
             md5.Update(block.data(), static_cast<size_t>(std::min<long long>(
@@ -100,12 +85,11 @@ int main(int argc, char** argv) {
         fs::remove(root / "big.bin");
         bestMd5 = std::min(bestMd5, bench::MeasureInChild(md5Only).seconds);
     }
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
+    nginx.Stop();
     fs::remove_all(root);
 
     double mb = static_cast<double>(size) / (1 << 20);
-    std::printf("downloading %.0f MB from a loopback server (best of 3)\n", mb);
+    std::printf("downloading %.0f MB from nginx on loopback (best of 3)\n", mb);
     std::printf("  %-40s %8.3f s  %8.1f MB/s\n", "curl -o", bestRef, mb / bestRef);
     std::printf("  %-40s %8.3f s  %8.1f MB/s  peak RSS %.1f MB\n",
                 "updater worker (put in place, MD5)", bestOurs, mb / bestOurs, rss);

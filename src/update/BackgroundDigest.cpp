@@ -20,16 +20,37 @@ TBackgroundDigest::~TBackgroundDigest() {
 }
 
 void TBackgroundDigest::Update(const char* data, size_t size) {
-    if (FPending.capacity() < kPiece) FPending.reserve(kPiece + (64 << 10));
+    if (FPending.capacity() < kPiece) TakeSpare();
+    // A piece is handed over before it would have to grow (and be copied).
+    if (!FPending.empty() && FPending.size() + size > FPending.capacity()) HandOver();
     FPending.append(data, size);
-    if (FPending.size() < kPiece) return;
-    std::unique_lock<std::mutex> lock(FMutex);
-    FChanged.wait(lock,
-                  [&] { return FInFlight + FPending.size() <= FMaxInFlight || FQueue.empty(); });
-    FInFlight += FPending.size();
-    FQueue.push_back(std::move(FPending));
-    FPending.clear();
+    if (FPending.size() >= kPiece) HandOver();
+}
+
+void TBackgroundDigest::HandOver() {
+    {
+        std::unique_lock<std::mutex> lock(FMutex);
+        FChanged.wait(
+            lock, [&] { return FInFlight + FPending.size() <= FMaxInFlight || FQueue.empty(); });
+        FInFlight += FPending.size();
+        FQueue.push_back(std::move(FPending));
+        FPending = std::string();
+    }
     FChanged.notify_all();
+    TakeSpare();
+}
+
+// Pieces the digest is done with are used again: fresh megabytes cost a page
+// fault every few kilobytes, a noticeable part of the time at loopback speed.
+void TBackgroundDigest::TakeSpare() {
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        if (!FSpare.empty()) {
+            FPending = std::move(FSpare.back());
+            FSpare.pop_back();
+        }
+    }
+    if (FPending.capacity() < kPiece) FPending.reserve(kPiece + (512 << 10));
 }
 
 void TBackgroundDigest::Work() {
@@ -46,6 +67,8 @@ void TBackgroundDigest::Work() {
         {
             std::lock_guard<std::mutex> lock(FMutex);
             FInFlight -= piece.size();
+            piece.clear();
+            FSpare.push_back(std::move(piece));
         }
         FChanged.notify_all();
     }

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class TBackgroundDigest {
 public:
@@ -24,12 +25,15 @@ public:
 
 private:
     void Work();
+    void HandOver();
+    void TakeSpare();
 
     platform::Digest FDigest;
     std::mutex FMutex;
     std::condition_variable FChanged;
     std::deque<std::string> FQueue;
     std::string FPending; // small pieces gathered before they are handed over
+    std::vector<std::string> FSpare;
     size_t FInFlight = 0;
     size_t FMaxInFlight;
     bool FClosing = false;

@@ -9,10 +9,22 @@ struct Digest::Impl {
     EVP_MD_CTX* ctx = nullptr;
 };
 
+namespace {
+
+// Fetched once: OpenSSL 3 otherwise looks the algorithm up, under its locks,
+// at every initialisation, which a check of thousands of small files feels.
+const EVP_MD* Algorithm(DigestKind kind) {
+    static EVP_MD* const md5 = EVP_MD_fetch(nullptr, "MD5", nullptr);
+    static EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    return kind == DigestKind::Md5 ? md5 : sha256;
+}
+
+} // namespace
+
 Digest::Digest(DigestKind kind) : FImpl(std::make_unique<Impl>()) {
-    const EVP_MD* md = kind == DigestKind::Md5 ? EVP_md5() : EVP_sha256();
+    const EVP_MD* md = Algorithm(kind);
     FImpl->ctx = EVP_MD_CTX_new();
-    if (!FImpl->ctx || EVP_DigestInit_ex(FImpl->ctx, md, nullptr) != 1) {
+    if (!md || !FImpl->ctx || EVP_DigestInit_ex(FImpl->ctx, md, nullptr) != 1) {
         EVP_MD_CTX_free(FImpl->ctx);
         throw std::runtime_error(kind == DigestKind::Md5 ? "MD5 is not available"
                                                          : "SHA-256 is not available");
