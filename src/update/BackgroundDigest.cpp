@@ -5,9 +5,7 @@ constexpr size_t kPiece = 1 << 20;
 }
 
 TBackgroundDigest::TBackgroundDigest(platform::DigestKind kind, size_t maxInFlight)
-    : FDigest(kind), FMaxInFlight(maxInFlight) {
-    FThread = std::thread([this] { Work(); });
-}
+    : FDigest(kind), FMaxInFlight(maxInFlight) {}
 
 TBackgroundDigest::~TBackgroundDigest() {
     {
@@ -28,6 +26,9 @@ void TBackgroundDigest::Update(const char* data, size_t size) {
 }
 
 void TBackgroundDigest::HandOver() {
+    // Started with the first whole piece: a small file is digested at the
+    // end by the caller, which spares a thread for each of many small files.
+    if (!FThread.joinable()) FThread = std::thread([this] { Work(); });
     {
         std::unique_lock<std::mutex> lock(FMutex);
         FChanged.wait(
@@ -75,6 +76,11 @@ void TBackgroundDigest::Work() {
 }
 
 std::string TBackgroundDigest::HexDigest() {
+    if (!FThread.joinable()) {
+        FDigest.Update(FPending.data(), FPending.size());
+        FPending.clear();
+        return FDigest.HexDigest();
+    }
     {
         std::lock_guard<std::mutex> lock(FMutex);
         if (!FPending.empty()) {

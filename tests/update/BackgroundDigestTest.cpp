@@ -49,9 +49,16 @@ INSTANTIATE_TEST_SUITE_P(
                       ChunkCase{"Mixed", {524288, 1, (1 << 20) + 1, 65536, 0}}),
     [](const ::testing::TestParamInfo<ChunkCase>& info) { return std::string(info.param.name); });
 
-TEST(BackgroundDigestEmpty, NothingHandedOverIsTheDigestOfNothing) {
-    TBackgroundDigest md5;
-    EXPECT_EQ(md5.HexDigest(), "d41d8cd98f00b204e9800998ecf8427e");
+TEST(BackgroundDigestSmall, LessThanAPieceIsTheDigestOfTheBytesToo) {
+    for (size_t size : {size_t{0}, size_t{1}, size_t{100} << 10, (size_t{1} << 20) - 1}) {
+        const std::string data(size, 'v');
+        TBackgroundDigest md5;
+        md5.Update(data.data(), data.size() / 2);
+        md5.Update(data.data() + data.size() / 2, data.size() - data.size() / 2);
+        EXPECT_EQ(md5.HexDigest(), platform::Md5Hex(data)) << size;
+    }
+    TBackgroundDigest nothing;
+    EXPECT_EQ(nothing.HexDigest(), "d41d8cd98f00b204e9800998ecf8427e");
 }
 
 } // namespace
