@@ -14,19 +14,6 @@ namespace bench {
 
 namespace detail {
 
-inline int ConnectLoopback(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // Copies from one socket to the other, each chunk `delay` after it was read.
 inline void Pump(int from, int to, std::chrono::milliseconds delay) {
     using Clock = std::chrono::steady_clock;
@@ -90,7 +77,7 @@ public:
                 const int client = accept(listener, nullptr, nullptr);
                 if (client < 0) continue;
                 std::thread([client, targetPort, delay] {
-                    const int server = detail::ConnectLoopback(targetPort);
+                    const int server = ConnectLoopback(targetPort);
                     if (server >= 0) {
                         std::thread back([&] { detail::Pump(server, client, delay); });
                         detail::Pump(client, server, delay);

@@ -30,15 +30,24 @@ inline int FreeLoopbackPort() {
     return ntohs(addr.sin_port);
 }
 
-inline bool Accepts(int port) {
+// A connected socket, or -1.
+inline int ConnectLoopback(int port) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = htons(static_cast<uint16_t>(port));
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+inline bool Accepts(int port) {
+    const int fd = ConnectLoopback(port);
+    if (fd >= 0) close(fd);
+    return fd >= 0;
 }
 
 // Waits until something listens on port, at most 10 s.
