@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <netinet/in.h>
+#include <sstream>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -97,6 +99,20 @@ public:
     NginxServer& operator=(const NginxServer&) = delete;
 
     int Port() const { return FPort; }
+    // The CPU time (user and system) the server has used so far.
+    double CpuSeconds() const {
+        std::ifstream stat("/proc/" + std::to_string(FPid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        // Fields 14 and 15 (utime, stime) follow the command name in parentheses.
+        std::istringstream rest(text.substr(text.rfind(')') + 2));
+        std::string field;
+        unsigned long long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && rest >> field; ++i) {
+            if (i == 14) utime = std::stoull(field);
+            if (i == 15) stime = std::stoull(field);
+        }
+        return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
     void Stop() {
         if (FPid <= 0) return;
         kill(FPid, SIGTERM);

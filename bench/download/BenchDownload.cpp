@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -72,13 +73,18 @@ int main(int argc, char** argv) {
         return md5.HexDigest().size() == 32 ? 0 : 1;
     };
 
+    // Best of 5: on two shared cores single runs vary by several percent.
+    constexpr int kRounds = 5;
     double bestOurs = 1e9, bestRef = 1e9, bestMd5 = 1e9, rss = 0, cpuOurs = 1e9, cpuRef = 1e9;
-    for (int round = 0; round < 3; ++round) {
+    double cpuServer = 1e9;
+    for (int round = 0; round < kRounds; ++round) {
         const bench::ChildUsage r = bench::MeasureInChild(reference);
         bestRef = std::min(bestRef, r.seconds);
         cpuRef = std::min(cpuRef, r.cpuSeconds);
         fs::remove(root / "curl.bin");
+        const double serverBefore = nginx.CpuSeconds();
         const bench::ChildUsage o = bench::MeasureInChild(ours);
+        cpuServer = std::min(cpuServer, nginx.CpuSeconds() - serverBefore);
         bestOurs = std::min(bestOurs, o.seconds);
         cpuOurs = std::min(cpuOurs, o.cpuSeconds);
         rss = std::max(rss, o.rssMb);
@@ -89,7 +95,7 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
 
     double mb = static_cast<double>(size) / (1 << 20);
-    std::printf("downloading %.0f MB from nginx on loopback (best of 3)\n", mb);
+    std::printf("downloading %.0f MB from nginx on loopback (best of %d)\n", mb, kRounds);
     std::printf("  %-40s %8.3f s  %8.1f MB/s\n", "curl -o", bestRef, mb / bestRef);
     std::printf("  %-40s %8.3f s  %8.1f MB/s  peak RSS %.1f MB\n",
                 "updater worker (put in place, MD5)", bestOurs, mb / bestOurs, rss);
@@ -100,9 +106,19 @@ int main(int argc, char** argv) {
     const double limit = std::max(bestRef, bestMd5);
     const double gb = mb / 1024;
     std::printf("  of the integrity limit min(curl, MD5): %.2f (goal 0.9)\n", limit / bestOurs);
-    std::printf("  CPU per GB: ours %.2f s, curl %.2f s\n", cpuOurs / gb, cpuRef / gb);
+    std::printf("  CPU per GB: ours %.2f s, curl %.2f s, nginx serving ours %.2f s\n", cpuOurs / gb,
+                cpuRef / gb, cpuServer / gb);
+    // With the server on the same two cores, their CPU time spread evenly
+    // over both is a second bound the worker cannot beat.
+    const double cores = std::max(1u, std::thread::hardware_concurrency());
+    const double shared = (cpuOurs + cpuServer) / cores;
+    std::printf("  the CPU time of worker and server over %.0f cores: %.3f s; of max(that, the "
+                "integrity limit): %.2f\n",
+                cores, shared, std::max(limit, shared) / bestOurs);
     std::printf("BENCH download time_ratio=%.3f peak_rss_mb=%.1f limit_fraction=%.3f "
-                "cpu_s_per_gb=%.2f curl_cpu_s_per_gb=%.2f md5_mb_s=%.0f\n",
-                bestOurs / bestRef, rss, limit / bestOurs, cpuOurs / gb, cpuRef / gb, mb / bestMd5);
+                "cpu_s_per_gb=%.2f curl_cpu_s_per_gb=%.2f nginx_cpu_s_per_gb=%.2f md5_mb_s=%.0f "
+                "bound_fraction=%.3f\n",
+                bestOurs / bestRef, rss, limit / bestOurs, cpuOurs / gb, cpuRef / gb,
+                cpuServer / gb, mb / bestMd5, std::max(limit, shared) / bestOurs);
     return 0;
 }
