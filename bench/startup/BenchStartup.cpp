@@ -50,10 +50,14 @@ int64_t NowNs() {
 
 // The children's output goes to a log there, kept when the benchmark fails.
 fs::path gLogs;
+// The servers the benchmark started: stopped when it fails, too.
+std::vector<pid_t> gServers;
 
 [[noreturn]] void Fail(const std::string& why) {
     std::fprintf(stderr, "bench_startup: %s (the programs' output is in %s)\n", why.c_str(),
                  gLogs.c_str());
+    for (pid_t pid : gServers)
+        kill(pid, SIGTERM);
     std::exit(1);
 }
 
@@ -132,6 +136,7 @@ struct XScreen {
         pid = Spawn({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
                      "1280x800x24", "-nolisten", "tcp"},
                     {});
+        gServers.push_back(pid);
         close(fds[1]);
         char c;
         std::string number;
@@ -142,6 +147,7 @@ struct XScreen {
         display = ":" + number;
     }
     ~XScreen() {
+        std::erase(gServers, pid);
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
     }
@@ -159,9 +165,11 @@ struct ReleaseServer {
         Run({PUBLISHER_BIN, release.string(), (work / "release.json").string(),
              (work / "published").string(), "http://" + host + "/"});
         pid = Spawn({DEVSERVER_BIN, (work / "published").string(), "--listen", host}, {});
+        gServers.push_back(pid);
         bench::WaitForListener(port);
     }
     ~ReleaseServer() {
+        std::erase(gServers, pid);
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
     }
