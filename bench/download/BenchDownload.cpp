@@ -16,12 +16,10 @@
 #include <filesystem>
 #include <random>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
-using bench::InChild;
 
 namespace {
 
@@ -108,17 +106,9 @@ int main(int argc, char** argv) {
     std::printf("  of the integrity limit min(curl, MD5): %.2f (goal 0.9)\n", limit / bestOurs);
     std::printf("  CPU per GB: ours %.2f s, curl %.2f s, nginx serving ours %.2f s\n", cpuOurs / gb,
                 cpuRef / gb, cpuServer / gb);
-    // With the server on the same two cores, their CPU time spread evenly
-    // over both is a second bound the worker cannot beat.
-    const double cores = std::max(1u, std::thread::hardware_concurrency());
-    const double shared = (cpuOurs + cpuServer) / cores;
-    std::printf("  the CPU time of worker and server over %.0f cores: %.3f s; of max(that, the "
-                "integrity limit): %.2f\n",
-                cores, shared, std::max(limit, shared) / bestOurs);
     std::printf("BENCH download time_ratio=%.3f peak_rss_mb=%.1f limit_fraction=%.3f "
-                "cpu_s_per_gb=%.2f curl_cpu_s_per_gb=%.2f nginx_cpu_s_per_gb=%.2f md5_mb_s=%.0f "
-                "bound_fraction=%.3f\n",
+                "cpu_s_per_gb=%.2f curl_cpu_s_per_gb=%.2f nginx_cpu_s_per_gb=%.2f md5_mb_s=%.0f\n",
                 bestOurs / bestRef, rss, limit / bestOurs, cpuOurs / gb, cpuRef / gb,
-                cpuServer / gb, mb / bestMd5, std::max(limit, shared) / bestOurs);
+                cpuServer / gb, mb / bestMd5);
     return 0;
 }

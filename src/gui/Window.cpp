@@ -29,8 +29,13 @@ void MarkFirstFrame() {
     const char* file = std::getenv("UPDATER_FIRST_FRAME_MARK");
     if (!file || !*file) return;
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    WriteFileAtomic(
-        file, std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    try {
+        WriteFileAtomic(
+            file,
+            std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    } catch (const FileError&) {
+        // A measuring aid: a mark that cannot be written must not stop the program.
+    }
 }
 
 } // namespace
